@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+struct Date
+{
+    int year = 1970;
+    int month = 1; // 1..12
+    int day = 1;   // 1..31
+
+    friend bool operator==(const Date&, const Date&) = default;
+    friend auto operator<=>(const Date&, const Date&) = default;
+};
+
+// Days since 1970-01-01 (proleptic Gregorian); negative before it.
+long daysFromCivil(const Date& date);
+Date civilFromDays(long days);
+Date addDays(const Date& date, long days);
+// 0 = Sunday ... 6 = Saturday.
+int weekday(const Date& date);
+bool isValidDate(const Date& date);
+
+// The date as "YYYY-MM-DD", the program's date format.
+std::string formatDate(const Date& date);
+
+// Source of "today". The program uses the system clock; tests pass a clock set to a chosen day.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual Date today() const = 0;
+};
+
+class SystemClock final : public Clock
+{
+public:
+    Date today() const override;
+};
+
+class FixedClock final : public Clock
+{
+public:
+    explicit FixedClock(Date date)
+        : m_date(date)
+    {
+    }
+    Date today() const override { return m_date; }
+    void set(Date date) { m_date = date; }
+
+private:
+    Date m_date;
+};
+
+} // namespace platform

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// The operating system's own text for the error code (errno on POSIX).
+std::string errorText(int code);
+// The operating system's text for the last file error of this thread.
+std::string lastErrorText();
+
+bool fileExists(const std::string& path);     // an ordinary file
+bool folderExists(const std::string& path);
+// Size in bytes; 0 when the file does not exist or cannot be examined.
+std::uint64_t fileSize(const std::string& path);
+
+// The whole file as bytes, or nothing with the OS error text in *error.
+std::optional<std::string> readFile(const std::string& path, std::string* error = nullptr);
+
+// Creates the folder (not its parents). True when it exists afterwards as a folder.
+bool createFolder(const std::string& path, std::string* error = nullptr);
+// True when the file is gone afterwards because it was removed; false with the OS text.
+bool removeFile(const std::string& path, std::string* error = nullptr);
+
+enum class Access { Default, OwnerOnly };
+
+struct WriteResult
+{
+    bool ok = false;
+    std::string osError; // the OS text when !ok
+    explicit operator bool() const { return ok; }
+};
+
+// Writes the bytes to a temporary file in the target's folder, flushes it and renames it over
+// the target, so a failure never leaves a half-written file. OwnerOnly makes the file readable
+// and writable by the user alone (for files that hold the password).
+WriteResult replaceFile(const std::string& path, const std::string& bytes, Access access = Access::Default);
+
+} // namespace platform

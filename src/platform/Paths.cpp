@@ -1,0 +1,69 @@
+#include "platform/Paths.h"
+
+#include <cstdlib>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace platform {
+
+char separator()
+{
+#ifdef _WIN32
+    return '\\';
+#else
+    return '/';
+#endif
+}
+
+std::string joinPath(const std::string& folder, const std::string& name)
+{
+    return folder + separator() + name;
+}
+
+std::string programFolder()
+{
+    std::string path;
+#ifdef _WIN32
+    std::vector<char> buffer(32768);
+    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    path.assign(buffer.data(), length);
+#else
+    std::vector<char> buffer(4096);
+    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length > 0) {
+        path.assign(buffer.data(), static_cast<size_t>(length));
+    }
+#endif
+    const auto cut = path.find_last_of(separator());
+    return cut == std::string::npos ? std::string(".") : path.substr(0, cut);
+}
+
+std::string workFolderFor(const char* appData, const std::string& programFolder)
+{
+    if (appData == nullptr || *appData == '\0') {
+        return programFolder;
+    }
+    return joinPath(appData, "VARO");
+}
+
+std::string workFolder(const std::string& programFolder)
+{
+    return workFolderFor(std::getenv("AppData"), programFolder);
+}
+
+std::string fileName(const std::string& path)
+{
+#ifdef _WIN32
+    const auto cut = path.find_last_of("\\/");
+#else
+    const auto cut = path.find_last_of('/');
+#endif
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+} // namespace platform
