@@ -1,0 +1,366 @@
+#include "transfer/HttpClient.h"
+
+#include "platform/Files.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+#include <string_view>
+
+namespace transfer {
+
+namespace {
+
+    // A reply page larger than this is not a webshop's answer; stop rather than fill memory.
+    constexpr size_t kMaxBody = 64u * 1024u * 1024u;
+    constexpr size_t kMaxHeaderBlock = 1024u * 1024u;
+
+    bool initGlobal()
+    {
+        static std::once_flag once;
+        static bool ok = false;
+        std::call_once(once, [] { ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+        return ok;
+    }
+
+    struct SlistDeleter
+    {
+        void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    };
+    using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
+
+    bool append(Slist& list, const std::string& line)
+    {
+        curl_slist* grown = curl_slist_append(list.get(), line.c_str());
+        if (!grown) {
+            return false;
+        }
+        list.release();
+        list.reset(grown);
+        return true;
+    }
+
+    bool startsWith(std::string_view text, std::string_view prefix)
+    {
+        return text.substr(0, prefix.size()) == prefix;
+    }
+
+    // Gathers the header block of the final response. libcurl hands over every block it reads,
+    // interim 1xx ones included; a status line after a finished block starts the block anew,
+    // and lines after the final block (trailers) are no part of it.
+    struct Reply
+    {
+        std::string block;
+        bool blockDone = false;
+        bool finalDone = false;
+        std::string body;
+        bool tooLarge = false;
+
+        void addHeaderLine(std::string_view line)
+        {
+            if (finalDone) {
+                return;
+            }
+            if (startsWith(line, "HTTP/") && (block.empty() || blockDone)) {
+                block.clear();
+                blockDone = false;
+            }
+            while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+                line.remove_suffix(1);
+            }
+            block.append(line);
+            block.append("\r\n");
+            if (line.empty()) {
+                blockDone = true;
+                finalDone = !isInterim();
+            }
+        }
+
+        bool isInterim() const
+        {
+            const size_t space = block.find(' ');
+            return space != std::string::npos && space + 1 < block.size() && block[space + 1] == '1';
+        }
+    };
+
+    size_t onHeader(char* data, size_t size, size_t count, void* user)
+    {
+        auto* reply = static_cast<Reply*>(user);
+        const size_t bytes = size * count;
+        if (reply->block.size() + bytes > kMaxHeaderBlock) {
+            reply->tooLarge = true;
+            return 0;
+        }
+        reply->addHeaderLine(std::string_view(data, bytes));
+        return bytes;
+    }
+
+    size_t onBody(char* data, size_t size, size_t count, void* user)
+    {
+        auto* reply = static_cast<Reply*>(user);
+        const size_t bytes = size * count;
+        if (reply->body.size() + bytes > kMaxBody) {
+            reply->tooLarge = true;
+            return 0;
+        }
+        reply->body.append(data, bytes);
+        return bytes;
+    }
+
+    HttpFailure failureOf(CURLcode code)
+    {
+        switch (code) {
+        case CURLE_OK:
+            return HttpFailure::None;
+        case CURLE_FAILED_INIT:
+        case CURLE_OUT_OF_MEMORY:
+            return HttpFailure::Setup;
+        case CURLE_URL_MALFORMAT:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return HttpFailure::BadAddress;
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return HttpFailure::HostNotFound;
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_PROXY:
+            return HttpFailure::ProxyFailed;
+        case CURLE_COULDNT_CONNECT:
+            return HttpFailure::ConnectionRefused;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+            return HttpFailure::CertificateRefused;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_ENGINE_NOTFOUND:
+        case CURLE_SSL_ENGINE_SETFAILED:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_USE_SSL_FAILED:
+            return HttpFailure::TlsFailed;
+        case CURLE_OPERATION_TIMEDOUT:
+            return HttpFailure::TimedOut;
+        case CURLE_SEND_ERROR:
+        case CURLE_READ_ERROR:
+            return HttpFailure::SendFailed;
+        case CURLE_RECV_ERROR:
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_WRITE_ERROR:
+        case CURLE_HTTP2:
+            return HttpFailure::ReceiveFailed;
+        default:
+            return HttpFailure::Other;
+        }
+    }
+
+    // host[:port] of a URL, to name the peer in a message.
+    std::string authorityOf(const std::string& url)
+    {
+        std::string_view rest(url);
+        const size_t scheme = rest.find("://");
+        if (scheme != std::string_view::npos) {
+            rest.remove_prefix(scheme + 3);
+        }
+        return std::string(rest.substr(0, rest.find('/')));
+    }
+
+    HttpResponse failed(HttpFailure failure, const std::string& url, std::string_view detail)
+    {
+        HttpResponse response;
+        response.failure = failure;
+        response.reason = HttpClient::describe(failure);
+        const std::string peer = authorityOf(url);
+        if (!peer.empty()) {
+            response.reason += " (" + peer + ")";
+        }
+        response.reason += ".";
+        if (!detail.empty()) {
+            response.reason += "\n";
+            response.reason += detail;
+        }
+        return response;
+    }
+
+} // namespace
+
+struct HttpClient::Handle
+{
+    CURL* curl = nullptr;
+    std::string caBundle; // system CAs plus the extra file, handed to libcurl as one blob
+    std::string caError;  // why the extra file could not be used
+    ~Handle()
+    {
+        if (curl) {
+            curl_easy_cleanup(curl);
+        }
+    }
+};
+
+std::string HttpResponse::statusLine() const
+{
+    return headerBlock.substr(0, headerBlock.find("\r\n"));
+}
+
+HttpClient::HttpClient(std::string agent, std::string extraCaFile)
+    : m_agent(std::move(agent))
+    , m_extraCaFile(std::move(extraCaFile))
+{
+    open();
+}
+
+HttpClient::~HttpClient() = default;
+
+bool HttpClient::isOpen() const
+{
+    return m_handle && m_handle->curl;
+}
+
+bool HttpClient::open()
+{
+    if (isOpen()) {
+        return true;
+    }
+    if (!initGlobal()) {
+        return false;
+    }
+    auto handle = std::make_unique<Handle>();
+    handle->curl = curl_easy_init();
+    if (!handle->curl) {
+        return false;
+    }
+    // Setting a CA file in libcurl replaces the system bundle, so the extra file goes in
+    // together with the system's own.
+    if (!m_extraCaFile.empty()) {
+        std::string error;
+        const auto extra = platform::readFile(m_extraCaFile, &error);
+        if (!extra) {
+            handle->caError = "Het certificatenbestand " + m_extraCaFile + " kan niet gelezen worden: " + error;
+        } else {
+            const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+            if (info && info->cainfo) {
+                if (const auto system = platform::readFile(info->cainfo)) {
+                    handle->caBundle = *system;
+                    handle->caBundle += "\n";
+                }
+            }
+            handle->caBundle += *extra;
+        }
+    }
+    m_handle = std::move(handle);
+    return true;
+}
+
+std::string HttpClient::describe(HttpFailure failure)
+{
+    switch (failure) {
+    case HttpFailure::None:
+        return {};
+    case HttpFailure::Setup:
+        return "De internetverbinding kan niet worden opgezet";
+    case HttpFailure::BadAddress:
+        return "Ongeldig adres van de server";
+    case HttpFailure::HostNotFound:
+        return "Server niet gevonden";
+    case HttpFailure::ConnectionRefused:
+        return "Geen verbinding mogelijk met de server";
+    case HttpFailure::CertificateRefused:
+        return "Certificaat van de server geweigerd";
+    case HttpFailure::TlsFailed:
+        return "Beveiligde verbinding met de server mislukt";
+    case HttpFailure::TimedOut:
+        return "Geen antwoord van de server binnen de tijdslimiet";
+    case HttpFailure::ProxyFailed:
+        return "Proxyserver niet bereikbaar";
+    case HttpFailure::SendFailed:
+        return "Verzenden naar de server mislukt";
+    case HttpFailure::ReceiveFailed:
+        return "Antwoord van de server niet volledig ontvangen";
+    case HttpFailure::Other:
+        break;
+    }
+    return "Fout bij de verbinding met de server";
+}
+
+HttpResponse HttpClient::get(const std::string& url)
+{
+    return perform(url, nullptr, nullptr);
+}
+
+HttpResponse HttpClient::post(const std::string& url, const std::vector<std::string>& headers, const std::string& body)
+{
+    return perform(url, &headers, &body);
+}
+
+HttpResponse HttpClient::perform(const std::string& url, const std::vector<std::string>* headers, const std::string* body)
+{
+    if (!isOpen()) {
+        return failed(HttpFailure::Setup, url, {});
+    }
+    const bool secure = startsWith(url, "https://");
+    if (secure && !m_handle->caError.empty()) {
+        return failed(HttpFailure::TlsFailed, url, m_handle->caError);
+    }
+    CURL* curl = m_handle->curl;
+    // Keeps the connection cache across requests of one client, drops every earlier option.
+    curl_easy_reset(curl);
+
+    Reply reply;
+    char errorText[CURL_ERROR_SIZE] = {};
+    Slist list;
+    bool ok = true;
+    const auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
+    set(curl_easy_setopt(curl, CURLOPT_URL, url.c_str()));
+    set(curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https"));
+    set(curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText));
+    set(curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L));
+    set(curl_easy_setopt(curl, CURLOPT_USERAGENT, m_agent.c_str()));
+    // The reply check compares the status line with an HTTP/1.1 one; HTTP/2 has no reason phrase.
+    set(curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)));
+    set(curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L));
+    set(curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L));
+    set(curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L));
+    set(curl_easy_setopt(curl, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
+    set(curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_timeouts.connect.count())));
+    set(curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_timeouts.whole.count())));
+    set(curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &onHeader));
+    set(curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reply));
+    set(curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBody));
+    set(curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply));
+    if (!m_handle->caBundle.empty()) {
+        curl_blob blob { m_handle->caBundle.data(), m_handle->caBundle.size(), CURL_BLOB_NOCOPY };
+        set(curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &blob));
+    }
+    if (body) {
+        for (const std::string& header : *headers) {
+            ok = ok && append(list, header);
+        }
+        // libcurl would send "Expect: 100-continue" for a large body and wait for an interim reply.
+        ok = ok && append(list, "Expect:");
+        set(curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list.get()));
+        set(curl_easy_setopt(curl, CURLOPT_POST, 1L));
+        set(curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size())));
+        set(curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body->data()));
+    } else {
+        set(curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L));
+    }
+    if (!ok) {
+        return failed(HttpFailure::Setup, url, {});
+    }
+
+    const CURLcode code = curl_easy_perform(curl);
+    HttpResponse response;
+    if (code != CURLE_OK) {
+        std::string detail = reply.tooLarge ? "Het antwoord is te groot." : std::string(errorText);
+        response = failed(failureOf(code), url, detail.empty() ? curl_easy_strerror(code) : detail);
+    }
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    response.headerBlock = std::move(reply.block);
+    response.body = std::move(reply.body);
+    // The handle must not keep pointers into this frame's header list and buffers.
+    curl_easy_reset(curl);
+    return response;
+}
+
+} // namespace transfer
