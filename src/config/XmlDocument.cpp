@@ -1,0 +1,364 @@
+#include "config/XmlDocument.h"
+
+#include "platform/Files.h"
+
+#include <libxml/parser.h>
+#include <libxml/valid.h>
+#include <libxml/xpathInternals.h>
+#include <libxml/xmlerror.h>
+
+#include <climits>
+#include <functional>
+#include <mutex>
+
+namespace config {
+
+namespace {
+
+    std::string fromXml(const xmlChar* text)
+    {
+        return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
+    }
+
+    std::string trimmed(std::string text)
+    {
+        const char* blanks = " \t\r\n";
+        const auto first = text.find_first_not_of(blanks);
+        if (first == std::string::npos) {
+            return {};
+        }
+        return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+    }
+
+    // External DTDs, entities and schemas are never fetched, not from the network and not from
+    // disk: an order file must not be able to make the program read other files or phone out.
+    xmlParserInputPtr refuseExternalResource(const char*, const char*, xmlParserCtxtPtr)
+    {
+        return nullptr;
+    }
+
+    bool initialise()
+    {
+        static bool available = false;
+        static std::once_flag once;
+        std::call_once(once, [] {
+            xmlInitParser();
+            xmlSetExternalEntityLoader(refuseExternalResource);
+            available = true;
+        });
+        return available;
+    }
+
+    void ignoreGenericError(void*, const char*, ...) { }
+
+    // Collects libxml2's errors for the current thread while it lives and puts back whatever
+    // handlers were installed before, so nothing reaches stderr and other users keep theirs.
+    class ErrorCapture
+    {
+    public:
+        ErrorCapture()
+            : m_structured(xmlStructuredError)
+            , m_structuredContext(xmlStructuredErrorContext)
+            , m_generic(xmlGenericError)
+            , m_genericContext(xmlGenericErrorContext)
+        {
+            xmlSetStructuredErrorFunc(this, &ErrorCapture::record);
+            xmlSetGenericErrorFunc(nullptr, ignoreGenericError);
+        }
+        ~ErrorCapture()
+        {
+            xmlSetStructuredErrorFunc(m_structuredContext, m_structured);
+            xmlSetGenericErrorFunc(m_genericContext, m_generic);
+        }
+        ErrorCapture(const ErrorCapture&) = delete;
+        ErrorCapture& operator=(const ErrorCapture&) = delete;
+
+        bool hasError() const { return m_hasError; }
+        const std::string& firstError() const { return m_first; }
+
+        static void record(void* self, xmlErrorPtr error)
+        {
+            auto* capture = static_cast<ErrorCapture*>(self);
+            // Warnings (an unusual namespace name, say) do not make a document unusable.
+            if (error == nullptr || error->level < XML_ERR_ERROR || capture->m_hasError) {
+                return;
+            }
+            capture->m_hasError = true;
+            capture->m_first = trimmed(error->message == nullptr ? std::string() : std::string(error->message));
+            if (capture->m_first.empty()) {
+                capture->m_first = "error " + std::to_string(error->code);
+            }
+        }
+
+    private:
+        xmlStructuredErrorFunc m_structured;
+        void* m_structuredContext;
+        xmlGenericErrorFunc m_generic;
+        void* m_genericContext;
+        bool m_hasError = false;
+        std::string m_first;
+    };
+
+    struct ParserContextFree
+    {
+        void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
+    };
+    struct ValidContextFree
+    {
+        void operator()(xmlValidCtxt* context) const { xmlFreeValidCtxt(context); }
+    };
+
+    // Whitespace stays (a separator of one TAB or blank is a value); no network; no entity
+    // substitution, so an external entity is never read; XML_PARSE_HUGE stays off so the
+    // entity-expansion limits hold. Validation runs separately, see validateOwnDtd.
+    constexpr int kParseOptions = XML_PARSE_NONET;
+
+    // A document is validated when it brings its whole DTD along: an internal subset that
+    // declares elements and names no external part. A DOCTYPE that points at an outside DTD
+    // cannot be checked without fetching it, which we never do, so such a document only has to
+    // be well-formed; validating it against half a DTD would reject valid documents.
+    bool hasOwnDtd(const xmlDoc* doc)
+    {
+        const xmlDtd* dtd = doc->intSubset;
+        return dtd != nullptr && dtd->ExternalID == nullptr && dtd->SystemID == nullptr && dtd->elements != nullptr;
+    }
+
+    bool validateOwnDtd(xmlDoc* doc)
+    {
+        std::unique_ptr<xmlValidCtxt, ValidContextFree> validation(xmlNewValidCtxt());
+        if (!validation) {
+            return false;
+        }
+        // No channels of its own: the errors go to the thread's structured handler.
+        validation->error = nullptr;
+        validation->warning = nullptr;
+        return xmlValidateDocument(validation.get(), doc) == 1;
+    }
+
+    XmlNodeKind kindOf(xmlElementType type)
+    {
+        switch (type) {
+        case XML_ELEMENT_NODE:
+            return XmlNodeKind::Element;
+        case XML_ATTRIBUTE_NODE:
+            return XmlNodeKind::Attribute;
+        case XML_TEXT_NODE:
+            return XmlNodeKind::Text;
+        case XML_CDATA_SECTION_NODE:
+            return XmlNodeKind::CData;
+        case XML_ENTITY_REF_NODE:
+            return XmlNodeKind::EntityReference;
+        case XML_PI_NODE:
+            return XmlNodeKind::ProcessingInstruction;
+        case XML_COMMENT_NODE:
+            return XmlNodeKind::Comment;
+        case XML_DOCUMENT_NODE:
+        case XML_HTML_DOCUMENT_NODE:
+            return XmlNodeKind::Document;
+        case XML_NAMESPACE_DECL:
+            return XmlNodeKind::Namespace;
+        default:
+            return XmlNodeKind::Other;
+        }
+    }
+
+    std::string qualifiedName(const xmlNode* node)
+    {
+        std::string name = fromXml(node->name);
+        if (node->ns != nullptr && node->ns->prefix != nullptr) {
+            name = fromXml(node->ns->prefix) + ":" + name;
+        }
+        return name;
+    }
+
+    void collectElements(xmlNode* node, const std::string& tagName, std::vector<XmlNode>& found)
+    {
+        // Iterative walk: a deeply nested document must not exhaust the stack.
+        while (node != nullptr) {
+            if (node->type == XML_ELEMENT_NODE && (tagName == "*" || qualifiedName(node) == tagName)) {
+                found.emplace_back(node);
+            }
+            if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
+                node = node->children;
+                continue;
+            }
+            while (node != nullptr && node->next == nullptr) {
+                node = node->parent;
+                if (node != nullptr && node->type != XML_ELEMENT_NODE) {
+                    node = nullptr;
+                }
+            }
+            if (node != nullptr) {
+                node = node->next;
+            }
+        }
+    }
+
+} // namespace
+
+XmlNode::XmlNode(xmlNode* node)
+{
+    if (node == nullptr) {
+        return;
+    }
+    m_kind = kindOf(node->type);
+    if (m_kind == XmlNodeKind::Namespace) {
+        const auto* ns = reinterpret_cast<const xmlNs*>(node);
+        m_nsPrefix = fromXml(ns->prefix);
+        m_nsHref = fromXml(ns->href);
+        return;
+    }
+    m_node = node;
+}
+
+std::string XmlNode::name() const
+{
+    if (m_kind == XmlNodeKind::Namespace) {
+        return m_nsPrefix;
+    }
+    if (m_node == nullptr) {
+        return {};
+    }
+    switch (m_node->type) {
+    case XML_ELEMENT_NODE:
+    case XML_ATTRIBUTE_NODE:
+        return qualifiedName(m_node);
+    case XML_TEXT_NODE:
+        return "#text";
+    case XML_CDATA_SECTION_NODE:
+        return "#cdata-section";
+    case XML_COMMENT_NODE:
+        return "#comment";
+    case XML_DOCUMENT_NODE:
+    case XML_HTML_DOCUMENT_NODE:
+        return "#document";
+    case XML_DOCUMENT_FRAG_NODE:
+        return "#document-fragment";
+    default:
+        return fromXml(m_node->name);
+    }
+}
+
+std::string XmlNode::text() const
+{
+    if (m_kind == XmlNodeKind::Namespace) {
+        return m_nsHref;
+    }
+    if (m_node == nullptr) {
+        return {};
+    }
+    xmlChar* content = xmlNodeGetContent(m_node);
+    std::string result = fromXml(content);
+    xmlFree(content);
+    return result;
+}
+
+std::vector<XmlNode> XmlNode::children() const
+{
+    std::vector<XmlNode> result;
+    // An entity reference's "children" is the entity declaration, not content of this tree.
+    if (m_node == nullptr || m_node->type == XML_ENTITY_REF_NODE || m_node->type == XML_ATTRIBUTE_NODE) {
+        return result;
+    }
+    for (xmlNode* child = m_node->children; child != nullptr; child = child->next) {
+        result.emplace_back(child);
+    }
+    return result;
+}
+
+bool XmlDocument::isParserAvailable()
+{
+    return initialise();
+}
+
+bool XmlDocument::loadFile(const std::string& path)
+{
+    std::string error;
+    const auto bytes = platform::readFile(path, &error);
+    if (!bytes) {
+        m_doc.reset();
+        m_error = error.empty() ? "cannot read " + path : error;
+        return false;
+    }
+    return loadMemory(*bytes, path);
+}
+
+bool XmlDocument::loadMemory(std::string_view bytes, const std::string& name)
+{
+    m_doc.reset();
+    m_error.clear();
+    if (!initialise()) {
+        m_error = "XML parser not available";
+        return false;
+    }
+    if (bytes.size() > static_cast<size_t>(INT_MAX)) {
+        m_error = "Document too large";
+        return false;
+    }
+    ErrorCapture capture;
+    std::unique_ptr<xmlParserCtxt, ParserContextFree> parser(xmlNewParserCtxt());
+    if (!parser) {
+        m_error = "XML parser not available";
+        return false;
+    }
+    XmlDocOwner doc(xmlCtxtReadMemory(parser.get(), bytes.data(), static_cast<int>(bytes.size()),
+        name.empty() ? nullptr : name.c_str(), nullptr, kParseOptions));
+    bool ok = doc != nullptr && !capture.hasError();
+    if (ok && hasOwnDtd(doc.get())) {
+        ok = validateOwnDtd(doc.get()) && !capture.hasError();
+    }
+    if (!ok) {
+        m_error = capture.hasError() ? capture.firstError() : std::string("Document is not well-formed");
+        return false;
+    }
+    m_doc = std::move(doc);
+    return true;
+}
+
+XmlNode XmlDocument::documentNode() const
+{
+    return XmlNode(reinterpret_cast<xmlNode*>(m_doc.get()));
+}
+
+XmlNode XmlDocument::documentElement() const
+{
+    return XmlNode(m_doc ? xmlDocGetRootElement(m_doc.get()) : nullptr);
+}
+
+std::optional<std::vector<XmlNode>> XmlDocument::select(const std::string& expression) const
+{
+    if (!m_doc) {
+        return std::nullopt;
+    }
+    ErrorCapture capture;
+    XmlXPathContextOwner context(xmlXPathNewContext(m_doc.get()));
+    if (!context) {
+        return std::nullopt;
+    }
+    xmlNode* root = xmlDocGetRootElement(m_doc.get());
+    context->node = root != nullptr ? root : reinterpret_cast<xmlNode*>(m_doc.get());
+    XmlXPathObjectOwner result(xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expression.c_str()), context.get()));
+    if (!result || result->type != XPATH_NODESET || capture.hasError()) {
+        return std::nullopt;
+    }
+    std::vector<XmlNode> nodes;
+    if (xmlNodeSet* set = result->nodesetval; set != nullptr) {
+        xmlXPathNodeSetSort(set);
+        nodes.reserve(static_cast<size_t>(set->nodeNr));
+        for (int i = 0; i < set->nodeNr; ++i) {
+            nodes.emplace_back(set->nodeTab[i]);
+        }
+    }
+    return nodes;
+}
+
+std::vector<XmlNode> XmlDocument::elementsByTagName(const std::string& tagName) const
+{
+    std::vector<XmlNode> found;
+    if (m_doc) {
+        collectElements(xmlDocGetRootElement(m_doc.get()), tagName, found);
+    }
+    return found;
+}
+
+} // namespace config

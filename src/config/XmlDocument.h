@@ -1,0 +1,118 @@
+#pragma once
+
+#include <libxml/tree.h>
+#include <libxml/xpath.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace config {
+
+// Owners of the libxml2 handles, so every exit path frees them.
+struct XmlDocFree
+{
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+struct XmlXPathContextFree
+{
+    void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
+};
+struct XmlXPathObjectFree
+{
+    void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
+};
+using XmlDocOwner = std::unique_ptr<xmlDoc, XmlDocFree>;
+using XmlXPathContextOwner = std::unique_ptr<xmlXPathContext, XmlXPathContextFree>;
+using XmlXPathObjectOwner = std::unique_ptr<xmlXPathObject, XmlXPathObjectFree>;
+
+enum class XmlNodeKind {
+    Element,
+    Attribute,
+    Text,
+    CData,
+    EntityReference,
+    ProcessingInstruction,
+    Comment,
+    Document,
+    Namespace,
+    Other,
+};
+
+// A node of a loaded document. A plain handle: valid as long as the XmlDocument it came from.
+class XmlNode
+{
+public:
+    XmlNode() = default;
+    explicit XmlNode(xmlNode* node);
+
+    bool isNull() const { return m_node == nullptr && m_kind != XmlNodeKind::Namespace; }
+    XmlNodeKind kind() const { return m_kind; }
+    bool isElement() const { return m_kind == XmlNodeKind::Element; }
+
+    // The DOM node name: the qualified name of an element or attribute, the target of a
+    // processing instruction, the entity's name for a reference, "#text", "#cdata-section",
+    // "#comment", "#document"; a namespace node gives its prefix.
+    std::string name() const;
+
+    // The typed value as text: the text content (for an element all its descendants' text, for
+    // the document node the text of the whole document).
+    std::string text() const;
+
+    // Every child in document order, of every kind (text and whitespace included); attributes
+    // are not children. An entity reference gives no children.
+    std::vector<XmlNode> children() const;
+
+    xmlNode* raw() const { return m_node; }
+
+private:
+    xmlNode* m_node = nullptr;
+    XmlNodeKind m_kind = XmlNodeKind::Other;
+    // A namespace node from an XPath result is a copy that dies with the result, so its parts
+    // are kept here.
+    std::string m_nsPrefix;
+    std::string m_nsHref;
+
+    friend class XmlDocument;
+};
+
+// One parsed XML document: the program's only way into libxml2. Documents are parsed with
+// whitespace kept, never touch the network or any other external resource, keep libxml2's
+// limits on entity expansion, and are validated when they carry their own DTD. Nothing is
+// printed: the first error becomes errorReason().
+class XmlDocument
+{
+public:
+    // False when the parser library cannot be initialised; then nothing can be loaded.
+    static bool isParserAvailable();
+
+    // Loads the file. False on a read or parse error, with the reason in errorReason().
+    bool loadFile(const std::string& path);
+    // Loads a document held in memory; name only labels it (its base address).
+    bool loadMemory(std::string_view bytes, const std::string& name = {});
+
+    bool isLoaded() const { return m_doc != nullptr; }
+    // The reason text of the first error of the last load, trimmed; empty after a success.
+    const std::string& errorReason() const { return m_error; }
+
+    XmlNode documentNode() const;
+    XmlNode documentElement() const;
+
+    // The nodes an XPath 1.0 expression selects with the document element as context node, in
+    // document order. Nothing when the expression is invalid, fails, or gives no node set (a
+    // number, string or truth value).
+    std::optional<std::vector<XmlNode>> select(const std::string& expression) const;
+
+    // All elements with the qualified name tagName in document order; "*" gives every element.
+    std::vector<XmlNode> elementsByTagName(const std::string& tagName) const;
+
+    xmlDoc* raw() const { return m_doc.get(); }
+
+private:
+    XmlDocOwner m_doc;
+    std::string m_error;
+};
+
+} // namespace config

@@ -1,0 +1,225 @@
+#include "config/XmlDocument.h"
+#include "config/XmlText.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+
+using config::XmlDocument;
+using config::XmlNodeKind;
+
+namespace {
+
+// A listening loopback socket that tells whether anybody connected.
+class LoopbackListener
+{
+public:
+    LoopbackListener()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+            || ::listen(m_fd, 4) != 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            ADD_FAILURE() << "no loopback listener";
+            return;
+        }
+        ::fcntl(m_fd, F_SETFL, O_NONBLOCK);
+        m_port = ntohs(address.sin_port);
+    }
+    ~LoopbackListener()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    int port() const { return m_port; }
+    bool wasContacted() const
+    {
+        const int client = ::accept(m_fd, nullptr, nullptr);
+        if (client >= 0) {
+            ::close(client);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+
+std::vector<std::string> names(const std::vector<config::XmlNode>& nodes)
+{
+    std::vector<std::string> result;
+    for (const auto& node : nodes) {
+        result.push_back(node.name());
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(XmlDocument, KeepsWhitespaceAndListsEveryChildInOrder)
+{
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadMemory("<r>\r\n  <a>\t</a><b> </b><!--c--><?pi data?><![CDATA[x<y]]></r>"));
+    const auto children = doc.documentElement().children();
+    EXPECT_EQ(names(children), (std::vector<std::string> { "#text", "a", "b", "#comment", "pi", "#cdata-section" }));
+    EXPECT_EQ(children[0].kind(), XmlNodeKind::Text);
+    EXPECT_EQ(children[1].text(), "\t");
+    EXPECT_EQ(children[2].text(), " ");
+    EXPECT_EQ(children[4].text(), "data");
+    EXPECT_EQ(children[5].text(), "x<y");
+}
+
+TEST(XmlDocument, ReportsTheFirstParseErrorWithoutPrintingIt)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "<a><b></a>", "Opening and ending tag mismatch" },
+        { "", "Document is empty" },
+        { "<a>&undefined;</a>", "Entity 'undefined' not defined" },
+        { "<p:a/>", "Namespace prefix p on a is not defined" },
+        { "<a/><b/>", "Extra content at the end of the document" },
+    };
+    for (const auto& [text, reason] : cases) {
+        SCOPED_TRACE(text);
+        XmlDocument doc;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(doc.loadMemory(text));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_FALSE(doc.isLoaded());
+        EXPECT_NE(doc.errorReason().find(reason), std::string::npos) << doc.errorReason();
+        EXPECT_EQ(doc.errorReason().find('\n'), std::string::npos);
+    }
+}
+
+TEST(XmlDocument, ValidatesAgainstItsOwnDtd)
+{
+    const std::string dtd = "<!DOCTYPE r [<!ELEMENT r (a)*><!ELEMENT a (#PCDATA)>]>";
+    XmlDocument valid;
+    EXPECT_TRUE(valid.loadMemory(dtd + "<r><a>1</a></r>")) << valid.errorReason();
+    XmlDocument invalid;
+    EXPECT_FALSE(invalid.loadMemory(dtd + "<r><b>1</b></r>"));
+    EXPECT_NE(invalid.errorReason().find("does not follow the DTD"), std::string::npos) << invalid.errorReason();
+}
+
+TEST(XmlDocument, NeverFetchesExternalDtdsOrEntities)
+{
+    LoopbackListener listener;
+    const std::string url = "http://127.0.0.1:" + std::to_string(listener.port()) + "/x";
+    testing_support::TempDir dir;
+    {
+        std::ofstream(dir.file("secret.txt")) << "local secret";
+    }
+    const std::string documents[] = {
+        "<!DOCTYPE r SYSTEM \"" + url + ".dtd\"><r><a>1</a></r>",
+        "<!DOCTYPE r [<!ENTITY e SYSTEM \"" + url + ".ent\">]><r><a>1&e;</a></r>",
+        "<!DOCTYPE r [<!ENTITY e SYSTEM \"" + dir.file("secret.txt") + "\">]><r><a>1&e;</a></r>",
+        "<!DOCTYPE r [<!ELEMENT r ANY><!ELEMENT a ANY><!ENTITY e SYSTEM \"" + url + ".ent\">]><r><a>1&e;</a></r>",
+    };
+    for (const auto& text : documents) {
+        SCOPED_TRACE(text);
+        XmlDocument doc;
+        testing::internal::CaptureStderr();
+        const bool loaded = doc.loadMemory(text);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_TRUE(loaded) << doc.errorReason();
+        if (loaded) {
+            const auto a = doc.select("a");
+            ASSERT_TRUE(a && a->size() == 1);
+            EXPECT_EQ((*a)[0].text(), "1");
+        }
+    }
+    EXPECT_FALSE(listener.wasContacted());
+}
+
+TEST(XmlDocument, StopsRunawayEntityExpansion)
+{
+    std::string text = "<!DOCTYPE r [<!ENTITY e0 \"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\">";
+    for (int i = 1; i < 12; ++i) {
+        const std::string previous = "&e" + std::to_string(i - 1) + ";";
+        text += "<!ENTITY e" + std::to_string(i) + " \"";
+        for (int j = 0; j < 10; ++j) {
+            text += previous;
+        }
+        text += "\">";
+    }
+    text += "]><r>&e11;</r>";
+    XmlDocument doc;
+    EXPECT_FALSE(doc.loadMemory(text));
+    EXPECT_FALSE(doc.errorReason().empty());
+}
+
+TEST(XmlDocument, SelectsRelativeToTheDocumentElementInDocumentOrder)
+{
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadMemory("<r><l><n>1</n><q>2</q></l><l><q>4</q><n>3</n></l></r>"));
+    const auto both = doc.select("l/n|l/q");
+    ASSERT_TRUE(both);
+    EXPECT_EQ(names(*both), (std::vector<std::string> { "n", "q", "q", "n" }));
+    EXPECT_EQ((*both)[3].text(), "3");
+
+    const auto root = doc.select("/");
+    ASSERT_TRUE(root && root->size() == 1);
+    EXPECT_EQ((*root)[0].kind(), XmlNodeKind::Document);
+    EXPECT_EQ((*root)[0].text(), "1243");
+
+    EXPECT_EQ(doc.select("nothing")->size(), 0u);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(doc.select("l[")) << "invalid expression";
+    EXPECT_FALSE(doc.select("count(l)")) << "not a node set";
+    EXPECT_FALSE(doc.select("unknown(l)"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(XmlDocument, ListsAllElementsByTagName)
+{
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadMemory("<r xmlns:p=\"urn:p\"><a><p:b/></a><c>t</c><a/></r>"));
+    EXPECT_EQ(names(doc.elementsByTagName("*")), (std::vector<std::string> { "r", "a", "p:b", "c", "a" }));
+    EXPECT_EQ(doc.elementsByTagName("a").size(), 2u);
+    EXPECT_EQ(doc.select("@*|namespace::*")->size(), 2u); // the xml and p namespaces
+}
+
+TEST(XmlDocument, ReportsAMissingFileWithTheSystemText)
+{
+    testing_support::TempDir dir;
+    XmlDocument doc;
+    EXPECT_FALSE(doc.loadFile(dir.file("absent.xml")));
+    EXPECT_EQ(doc.errorReason(), "No such file or directory");
+}
+
+TEST(XmlText, EscapesMarkupCharacters)
+{
+    EXPECT_EQ(config::escapeXml("a&b<c>d\"e"), "a&amp;b&lt;c&gt;d\"e");
+    EXPECT_EQ(config::escapeXml("\"", true), "&quot;");
+}
+
+TEST(XmlText, TurnsWhatLatin1CannotHoldIntoReferences)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        { "abc", "abc" },
+        { "caf\xC3\xA9", "caf\xE9" },
+        { "\xE2\x82\xAC", "&#8364;" },
+        { "\xF0\x9F\x98\x80", "&#128512;" },
+        { "a\xFF" "b", "a&#65533;b" },
+        { "\xC3", "&#65533;" },
+        { "\xC0\xAF", "&#65533;&#65533;" },
+        { "\xED\xA0\x80", "&#65533;&#65533;&#65533;" },
+    };
+    for (const auto& [utf8, latin1] : cases) {
+        SCOPED_TRACE(utf8);
+        EXPECT_EQ(config::utf8ToLatin1WithReferences(utf8), latin1);
+    }
+}
