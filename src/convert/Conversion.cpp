@@ -1,0 +1,199 @@
+#include "convert/Conversion.h"
+
+#include "convert/OrderDocument.h"
+#include "orderinfo/DeliveryDate.h"
+#include "orderinfo/Orderkop.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+#include <cmath>
+
+namespace convert {
+
+Conversion::Conversion(const config::Settings& settings, std::string workFolder, platform::Messages& messages,
+                       const platform::Clock& clock)
+    : m_settings(settings)
+    , m_workFolder(std::move(workFolder))
+    , m_messages(messages)
+    , m_clock(clock)
+{
+}
+
+bool Conversion::convert(const std::string& schema, const std::string& sourcePath)
+{
+    using Reader = void (Conversion::*)(const std::string&);
+    struct Entry
+    {
+        const char* schema;
+        Reader reader;
+    };
+    static constexpr Entry readers[] = {
+        { "SDF", &Conversion::VERWERK_SDF }, { "CSV", &Conversion::VERWERK_CSV },
+        { "ICM", &Conversion::VERWERK_ICM }, { "XML", &Conversion::VERWERK_XML },
+        { "MER", &Conversion::VERWERK_MER }, { "MC1000", &Conversion::VERWERK_MC1000 },
+    };
+    for (const Entry& entry : readers) {
+        if (schema == entry.schema) {
+            (this->*entry.reader)(sourcePath);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Conversion::documentPath() const
+{
+    return platform::joinPath(m_workFolder, "dtbs.xml");
+}
+
+std::string Conversion::orderkopPath() const
+{
+    return orderinfo::orderkopPath(m_workFolder);
+}
+
+void Conversion::VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin)
+{
+    // A short list is filled up with empty texts rather than read past its end.
+    const auto entry = [&header](std::size_t position) {
+        return position <= header.size() ? trimmed(header[position - 1]) : std::string();
+    };
+
+    m_order.from.domain = "billToAddressCode";
+    m_order.from.Identity = m_settings.Identity;
+    m_order.from.Secret = m_settings.Secret;
+
+    m_order.request.DirectERP = m_settings.DirectERP;
+    m_order.request.deploymentMode = "production";
+
+    ORDER_HEADER& h = m_order.header;
+    h.OrderDate = platform::formatDate(m_clock.today());
+    h.type = "new";
+    h.currency = "0";
+    h.Shipping_method = "1";
+    h.Contract_number = entry(1);
+    h.Order_reference_number = entry(2);
+    h.Additional_reference_1 = entry(3);
+    h.Additional_reference_2 = entry(4);
+    h.Tel_number = entry(5);
+    h.addressID = m_settings.addressID;
+    h.lang = m_settings.lang;
+    h.name = entry(7);
+    h.DeliverTo = entry(8);
+    h.Street = entry(9);
+    h.City = entry(11);
+    h.PostalCode = entry(10);
+    h.isoCountryCode = entry(12);
+    m_order.headerOrigin = origin;
+}
+
+void Conversion::VERWERK_MAG()
+{
+    const platform::WriteResult written =
+        platform::replaceFile(documentPath(), orderDocument(m_order), platform::Access::OwnerOnly);
+    if (!written) {
+        m_messages.error("Fout bij aanmaken bestand " + documentPath() + " " + written.osError);
+        return;
+    }
+    m_order.lines.clear();
+}
+
+KOPLIJST Conversion::VERWERK_KOP()
+{
+    KOPLIJST header;
+    const std::string path = orderkopPath();
+    if (platform::fileExists(path) && platform::fileSize(path) > 0) {
+        std::string error;
+        if (const auto bytes = platform::readFile(path, &error)) {
+            for (const std::string& line : orderinfo::orderkopLines(*bytes)) {
+                header.push_back(trimmed(line));
+            }
+        } else {
+            m_messages.error("Fout bij openen bestand " + path + " " + error);
+        }
+    }
+    if (platform::fileExists(path) && !platform::removeFile(path)) {
+        m_messages.error("Fout: orderkop.txt niet gewist na verwerking.");
+    }
+    return header;
+}
+
+Quantity Conversion::VERWERK_LENGTE(const std::string& key, const Quantity& quantity)
+{
+    if (m_pipeLengths == nullptr) {
+        return quantity;
+    }
+    const std::optional<double> length = m_pipeLengths->pipeLength(key);
+    // A length of zero or below cannot divide metres into pipes: such a row counts as absent.
+    if (!length || !(*length > 0)) {
+        return quantity;
+    }
+    const double pipes = std::ceil(quantity.value / *length);
+    if (!std::isfinite(pipes)) {
+        return quantity;
+    }
+    return Quantity::whole(pipes);
+}
+
+std::string Conversion::defaultDeliveryDate() const
+{
+    return platform::formatDate(orderinfo::earliestDeliveryDate(m_clock.today()));
+}
+
+bool Conversion::sourceIsPresent(const std::string& sourcePath) const
+{
+    return !sourcePath.empty() && platform::fileExists(sourcePath) && platform::fileSize(sourcePath) > 0;
+}
+
+std::optional<std::string> Conversion::openSource(const std::string& sourcePath)
+{
+    auto bytes = platform::readFile(sourcePath);
+    if (!bytes) {
+        m_messages.error("Fout bij openen bronbestand " + sourcePath);
+    }
+    return bytes;
+}
+
+bool Conversion::takeHeaderData(KOPLIJST& header)
+{
+    KOPLIJST list = VERWERK_KOP();
+    if (list.size() != orderinfo::kOrderkopLineCount) {
+        m_deliveryDate.clear();
+        return false;
+    }
+    m_deliveryDate = trimmed(list[5]);
+    header = std::move(list);
+    return true;
+}
+
+KOPLIJST Conversion::emptyHeader()
+{
+    return KOPLIJST(orderinfo::kOrderkopLineCount);
+}
+
+void Conversion::useDefaultDeliveryDateIfEmpty()
+{
+    if (isBlankText(m_deliveryDate)) {
+        m_deliveryDate = defaultDeliveryDate();
+    }
+}
+
+void Conversion::beginLines(TextOrigin origin)
+{
+    m_order.lines.clear();
+    m_order.lineOrigin = origin;
+    m_lineCount = 0;
+}
+
+Quantity Conversion::convertMetres(const std::string& key, const Quantity& quantity)
+{
+    return m_settings.convertsMetres() ? VERWERK_LENGTE(key, quantity) : quantity;
+}
+
+void Conversion::addLine(const Quantity& quantity, std::string_view article)
+{
+    ++m_lineCount;
+    m_order.lines.push_back(
+        { quantity.text(m_decimalSeparator), m_deliveryDate, std::to_string(m_lineCount), trimmed(article) });
+}
+
+} // namespace convert

@@ -1,0 +1,144 @@
+#include "convert/Conversion.h"
+#include "convert/XmlSource.h"
+
+#include <utility>
+
+namespace convert {
+
+namespace {
+
+// Every printed text of the order form is one TEXT node; values are found by their number.
+// clang-format off
+constexpr std::size_t kContractNode   = 2;
+constexpr std::size_t kNameNode       = 3;
+constexpr std::size_t kStreetNode     = 4;
+constexpr std::size_t kPlaceNode      = 6;  // postal code, two blanks, town
+constexpr std::size_t kTelephoneNode  = 17;
+constexpr std::size_t kReferenceNode  = 18;
+constexpr std::size_t kReference1Node = 20;
+constexpr std::size_t kDateNode       = 26;
+constexpr std::size_t kFirstRecordNode = 33;
+constexpr std::size_t kTrailingNodes   = 16; // the form's footer after the last record
+constexpr std::size_t kRecordNodes     = 6;  // article, -, quantity, -, -, -
+// clang-format on
+
+class TextNodes
+{
+public:
+    explicit TextNodes(std::vector<config::XmlNode> nodes)
+        : m_nodes(std::move(nodes))
+    {
+    }
+
+    std::size_t count() const { return m_nodes.size(); }
+
+    std::string value(std::size_t number) const { return withoutLineBreaks(xmlNodeValue(m_nodes[number])); }
+
+    // The value as a header entry: one blank when it is empty or absent. A form shorter than the
+    // header needs leaves those fields empty rather than taking them from elsewhere.
+    std::string entry(std::size_t number) const
+    {
+        std::string text = number < count() ? value(number) : std::string();
+        return isBlankText(text) ? std::string(" ") : text;
+    }
+
+private:
+    std::vector<config::XmlNode> m_nodes;
+};
+
+std::string withoutBlanks(std::string text)
+{
+    std::erase(text, ' ');
+    return text;
+}
+
+KOPLIJST formHeader(const TextNodes& nodes)
+{
+    const std::string place = nodes.entry(kPlaceNode);
+    return {
+        nodes.entry(kContractNode),
+        nodes.entry(kReferenceNode),
+        nodes.entry(kReference1Node),
+        " ",
+        nodes.entry(kTelephoneNode),
+        nodes.entry(kDateNode),
+        nodes.entry(kNameNode),
+        nodes.entry(kNameNode),
+        nodes.entry(kStreetNode),
+        utf8Characters(withoutBlanks(place), 0, 6),
+        utf8Characters(place, 8, 30),
+        utf8Characters(place, 0, 2),
+    };
+}
+
+bool beginsWithDigit(const std::string& text)
+{
+    return !text.empty() && text.front() >= '0' && text.front() <= '9';
+}
+
+// The (article, quantity) values of the records between the form's head and footer. A record
+// starts at a node that begins with a digit; any other node is passed over as a start.
+std::vector<std::pair<std::string, std::string>> records(const TextNodes& nodes)
+{
+    std::vector<std::pair<std::string, std::string>> result;
+    if (nodes.count() < kFirstRecordNode + kTrailingNodes + 1) {
+        return result;
+    }
+    const std::size_t last = nodes.count() - kTrailingNodes - 1;
+    std::size_t position = 0;
+    std::string article;
+    for (std::size_t number = kFirstRecordNode; number <= last; ++number) {
+        ++position;
+        if (position == 1) {
+            article = nodes.value(number);
+            if (!beginsWithDigit(article)) {
+                position = 0;
+            }
+        } else if (position == 3) {
+            result.emplace_back(std::move(article), nodes.value(number));
+        } else if (position == kRecordNodes) {
+            position = 0;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+void Conversion::VERWERK_MER(const std::string& sourcePath)
+{
+    if (!sourceIsPresent(sourcePath)) {
+        return;
+    }
+    config::XmlDocument document;
+    if (!loadXmlSource(document, sourcePath, m_messages)) {
+        return;
+    }
+    std::optional<std::vector<config::XmlNode>> selected = document.select("//DOCUMENT/TEXT");
+    if (!selected || selected->empty()) {
+        return;
+    }
+    const TextNodes nodes(std::move(*selected));
+
+    KOPLIJST header;
+    TextOrigin headerOrigin = TextOrigin::Bytes;
+    if (!takeHeaderData(header)) {
+        header = formHeader(nodes);
+        // Taken as built: a missing date stays one blank, no default is computed.
+        setDeliveryDate(header[5]);
+        headerOrigin = TextOrigin::Utf8;
+    }
+    VERWERK_STRUC(header, headerOrigin);
+
+    const auto pairs = records(nodes);
+    beginLines(TextOrigin::Utf8);
+    for (const auto& [articleValue, quantityValue] : pairs) {
+        const std::string article = trimmed(articleValue);
+        Quantity quantity = parseQuantity(quantityValue, kCommaSeparator);
+        quantity = convertMetres(leftAligned(latin1Key(article), 8), quantity);
+        addLine(quantity, article);
+    }
+    VERWERK_MAG();
+}
+
+} // namespace convert

@@ -1,0 +1,242 @@
+#include "convert/Conversion.h"
+
+#include "platform/TextLines.h"
+
+#include <algorithm>
+
+namespace convert {
+
+namespace {
+
+    // The point is the ICM run's decimal separator; every way out of the run returns to the comma.
+    class SeparatorScope
+    {
+    public:
+        SeparatorScope(char& separator, char during)
+            : m_separator(separator)
+        {
+            m_separator = during;
+        }
+        ~SeparatorScope() { m_separator = kCommaSeparator; }
+        SeparatorScope(const SeparatorScope&) = delete;
+        SeparatorScope& operator=(const SeparatorScope&) = delete;
+
+    private:
+        char& m_separator;
+    };
+
+    // The start the fixed-width and delimited runs share: header data or none, the default date
+    // for an empty one, the header record skipped when there is one.
+    void startRecordRun(Conversion& run, platform::TextLines& lines)
+    {
+        KOPLIJST header = Conversion::emptyHeader();
+        run.takeHeaderData(header);
+        run.VERWERK_STRUC(header);
+        run.useDefaultDeliveryDateIfEmpty();
+        std::string_view line;
+        if (run.settings().Koprecord == "YES") {
+            lines.next(line);
+        }
+        run.beginLines();
+    }
+
+    constexpr std::size_t kSdfKeyWidth = 8;
+    constexpr std::size_t kIcmKeyWidth = 7;
+    constexpr std::size_t kIcmHeaderLines = 19;
+
+} // namespace
+
+void Conversion::VERWERK_SDF(const std::string& sourcePath)
+{
+    if (!sourceIsPresent(sourcePath)) {
+        return;
+    }
+    if (const auto source = openSource(sourcePath)) {
+        convertSdf(*source);
+    }
+}
+
+void Conversion::VERWERK_CSV(const std::string& sourcePath)
+{
+    if (!sourceIsPresent(sourcePath)) {
+        return;
+    }
+    if (const auto source = openSource(sourcePath)) {
+        convertCsv(*source);
+    }
+}
+
+void Conversion::VERWERK_ICM(const std::string& sourcePath)
+{
+    if (!sourceIsPresent(sourcePath)) {
+        return;
+    }
+    if (const auto source = openSource(sourcePath)) {
+        convertIcm(*source);
+    }
+}
+
+void Conversion::convertSdf(std::string_view source)
+{
+    platform::TextLines lines(source);
+    startRecordRun(*this, lines);
+    std::string_view line;
+    while (lines.next(line)) {
+        const std::string article =
+            rightAligned(trimBlanks(charactersAt(line, m_settings.SDF_art_van, m_settings.SDF_art_tot)), kSdfKeyWidth);
+        Quantity quantity =
+            parseQuantity(charactersAt(line, m_settings.SDF_ant_van, m_settings.SDF_ant_tot), kCommaSeparator);
+        quantity = convertMetres(article, quantity);
+        if (isBlankText(trimBlanks(line))) {
+            continue;
+        }
+        addLine(quantity, article);
+    }
+    VERWERK_MAG();
+}
+
+void Conversion::convertCsv(std::string_view source)
+{
+    platform::TextLines lines(source);
+    startRecordRun(*this, lines);
+    std::string_view line;
+    std::string article;
+    Quantity quantity;
+    while (lines.next(line)) {
+        FC_SPLIT_REC(line, article, quantity);
+        if (trimBlanks(article).empty()) {
+            continue;
+        }
+        quantity = convertMetres(article, quantity);
+        addLine(quantity, article);
+    }
+    VERWERK_MAG();
+}
+
+void Conversion::FC_SPLIT_REC(std::string_view record, std::string& article, Quantity& quantity) const
+{
+    article.clear();
+    quantity = Quantity();
+    const std::string_view separator = m_settings.CSV_char;
+    const std::size_t articleField = m_settings.CSV_art;
+    const std::size_t quantityField = m_settings.CSV_aant;
+    const std::size_t lastWanted = std::max(articleField, quantityField);
+
+    std::size_t start = 0;
+    for (std::size_t field = 1; field <= lastWanted; ++field) {
+        std::size_t end = separator.empty() ? std::string_view::npos : record.find(separator, start);
+        const bool isLast = end == std::string_view::npos;
+        if (isLast) {
+            end = record.size();
+        }
+        if (field == articleField || field == quantityField) {
+            std::string text;
+            text.reserve(end - start);
+            for (const char c : record.substr(start, end - start)) {
+                if (c != '"') {
+                    text.push_back(c);
+                }
+            }
+            if (field == articleField) {
+                article = std::move(text);
+            } else {
+                quantity = parseQuantity(text, kCommaSeparator);
+            }
+        }
+        if (isLast) {
+            break;
+        }
+        start = end + separator.size();
+    }
+}
+
+void Conversion::convertIcm(std::string_view source)
+{
+    const SeparatorScope point(m_decimalSeparator, kPointSeparator);
+    platform::TextLines lines(source);
+    std::string_view line;
+
+    KOPLIJST header;
+    if (takeHeaderData(header)) {
+        VERWERK_STRUC(header);
+        for (std::size_t i = 0; i < kIcmHeaderLines && lines.next(line); ++i) {
+        }
+    } else {
+        std::array<std::string, kIcmHeaderLines + 1> h;
+        for (std::size_t i = 1; i <= kIcmHeaderLines && lines.next(line); ++i) {
+            h[i] = trimmed(line);
+        }
+        fillIcmHeader(h);
+    }
+    if (!m_order.header.Contract_number.empty()) {
+        m_order.header.addressID.clear();
+    }
+
+    beginLines();
+    int position = 0;
+    Quantity quantity;
+    while (lines.next(line)) {
+        ++position;
+        if (position == 1) {
+            quantity = parseQuantity(line, kPointSeparator);
+        } else if (position == 2) {
+            const std::string_view article = trimBlanks(line);
+            quantity = convertMetres(rightAligned(article, kIcmKeyWidth), quantity);
+            if (!article.empty()) {
+                addLine(quantity, article);
+            }
+        } else if (position == 4) {
+            position = 0;
+        }
+    }
+    VERWERK_MAG();
+}
+
+void Conversion::fillIcmHeader(const std::array<std::string, 20>& h)
+{
+    const std::string& date = h[15];
+    m_deliveryDate = std::string(charactersAt(date, 7, 4)) + "-" + std::string(charactersAt(date, 4, 2)) + "-"
+        + std::string(charactersAt(date, 1, 2));
+
+    std::string name;
+    for (const char c : h[8]) {
+        if (c == '"') {
+            name.push_back('\'');
+        } else if (c == '&') {
+            name.append(" en ");
+        } else {
+            name.push_back(c);
+        }
+    }
+    std::string postalCode;
+    for (const char c : h[12]) {
+        if (c != ' ') {
+            postalCode.push_back(c);
+        }
+    }
+
+    m_order.from = { "billToAddressCode", m_settings.Identity, m_settings.Secret };
+    m_order.request = { m_settings.DirectERP, "production" };
+    m_order.header = ORDER_HEADER {
+        .OrderDate = platform::formatDate(m_clock.today()),
+        .type = "new",
+        .currency = "0",
+        .Shipping_method = "2",
+        .Contract_number = {},
+        .Order_reference_number = h[2],
+        .Additional_reference_1 = h[3],
+        .Additional_reference_2 = h[4],
+        .Tel_number = h[14],
+        .addressID = m_settings.addressID,
+        .lang = m_settings.lang,
+        .name = std::move(name),
+        .DeliverTo = h[9],
+        .Street = h[10] + " " + h[13],
+        .City = h[11],
+        .PostalCode = std::move(postalCode),
+        .isoCountryCode = {},
+    };
+    m_order.headerOrigin = TextOrigin::Bytes;
+}
+
+} // namespace convert

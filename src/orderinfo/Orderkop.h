@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orderinfo {
+
+// What the date field holds when it is cleared; written as line 6 of an empty date.
+inline constexpr std::string_view kEmptyDateText = "    -  -  ";
+
+// The extra order information kept in orderkop.txt, one field per line, as the dialog's
+// controls hold them: neither trimmed nor filled up.
+struct Orderkop
+{
+    std::string contract;
+    std::string orderReference;
+    std::string reference1;
+    std::string reference2;
+    std::string telephone;
+    std::string deliveryDate; // "YYYY-MM-DD" or kEmptyDateText
+    std::string name1;
+    std::string name2;
+    std::string street;
+    std::string postcode;
+    std::string town;
+    std::string country;
+};
+
+inline constexpr std::size_t kOrderkopLineCount = 12;
+
+// The lines of the file's bytes, without their ends. A line ends at LF, with a CR before it
+// dropped; a last line without an end counts, an end at the very end adds no empty line.
+std::vector<std::string> orderkopLines(std::string_view bytes);
+
+// The fields by line position; a missing line gives an empty field, lines after 12 are ignored.
+Orderkop orderkopFromLines(const std::vector<std::string>& lines);
+
+// The file's bytes: the twelve fields, each ended by CR LF.
+std::string orderkopText(const Orderkop& fields);
+
+// The file's path in the work folder.
+std::string orderkopPath(const std::string& workFolder);
+
+} // namespace orderinfo
