@@ -1,0 +1,60 @@
+#!/usr/bin/env python3
+"""A throw-away certificate authority and a loopback server certificate, made with the openssl CLI.
+
+    python3 tools/testca.py DIR
+
+leaves in DIR: ca.pem (the CA certificate a client trusts), server.pem and server.key (for
+"localhost" and 127.0.0.1). Files already there are kept. Keys are made on the spot and never
+belong in the repository.
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+
+FILES = ("ca.pem", "server.pem", "server.key")
+
+SERVER_EXTENSIONS = """\
+basicConstraints = critical, CA:FALSE
+keyUsage = critical, digitalSignature
+extendedKeyUsage = serverAuth
+subjectAltName = DNS:localhost, IP:127.0.0.1
+"""
+
+
+def _openssl(*args, cwd):
+    subprocess.run(("openssl",) + args, cwd=cwd, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+
+def _make(work):
+    ec = ("-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes")
+    _openssl("req", "-x509", *ec, "-keyout", "ca.key", "-out", "ca.pem", "-days", "3650",
+             "-subj", "/CN=Transvo test CA",
+             "-addext", "basicConstraints=critical,CA:TRUE",
+             "-addext", "keyUsage=critical,keyCertSign,cRLSign", cwd=work)
+    _openssl("req", *ec, "-keyout", "server.key", "-out", "server.csr", "-subj", "/CN=localhost", cwd=work)
+    with open(os.path.join(work, "server.ext"), "w") as ext:
+        ext.write(SERVER_EXTENSIONS)
+    _openssl("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+             "-CAcreateserial", "-out", "server.pem", "-days", "825", "-extfile", "server.ext", cwd=work)
+
+
+def ensure(directory):
+    """Makes the CA and the server certificate in directory unless they are there already."""
+    os.makedirs(directory, exist_ok=True)
+    if all(os.path.isfile(os.path.join(directory, name)) for name in FILES):
+        return directory
+    # Made aside and moved in, so a second process never finds half a set.
+    with tempfile.TemporaryDirectory(dir=directory) as work:
+        _make(work)
+        for name in ("ca.key",) + FILES:
+            os.replace(os.path.join(work, name), os.path.join(directory, name))
+    return directory
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        sys.exit("usage: testca.py DIR")
+    ensure(sys.argv[1])
