@@ -135,7 +135,7 @@ void Conversion::VERWERK_MER(const std::string& sourcePath)
     for (const auto& [articleValue, quantityValue] : pairs) {
         const std::string article = trimmed(articleValue);
         Quantity quantity = parseQuantity(quantityValue, kCommaSeparator);
-        quantity = convertMetres(leftAligned(latin1Key(article), 8), quantity);
+        quantity = convertMetres(leftAligned(tableKey(article), 8), quantity);
         addLine(quantity, article);
     }
     VERWERK_MAG();

@@ -139,7 +139,7 @@ void Conversion::VERWERK_XML(const std::string& sourcePath)
             ++matches;
         }
         if (matches == 2) {
-            quantity = convertMetres(latin1Key(article), quantity);
+            quantity = convertMetres(tableKey(article), quantity);
             addLine(quantity, article);
             article.clear();
             quantity = Quantity();

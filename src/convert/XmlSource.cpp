@@ -1,0 +1,74 @@
+#include "convert/XmlSource.h"
+
+#include "config/XmlText.h"
+
+namespace convert {
+
+namespace {
+
+bool isContinuationByte(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+} // namespace
+
+bool loadXmlSource(config::XmlDocument& document, const std::string& path, platform::Messages& messages)
+{
+    if (!config::XmlDocument::isParserAvailable()) {
+        messages.error("Can't open XMLDOM");
+        return false;
+    }
+    if (!document.loadFile(path)) {
+        messages.error("XMLDOM ERROR " + document.errorReason());
+        return false;
+    }
+    return true;
+}
+
+std::string xmlNodeValue(const config::XmlNode& node)
+{
+    if (node.kind() == config::XmlNodeKind::Document) {
+        return {};
+    }
+    return node.text();
+}
+
+std::string withoutLineBreaks(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (const char c : text) {
+        if (c != '\n' && c != '\v' && c != '\r') {
+            result.push_back(c);
+        }
+    }
+    return result;
+}
+
+std::string tableKey(std::string_view utf8)
+{
+    // A character beyond ISO-8859-1 becomes a character reference, which no article number holds.
+    return config::utf8ToLatin1WithReferences(utf8);
+}
+
+std::string utf8Characters(std::string_view utf8, std::size_t first, std::size_t count)
+{
+    std::size_t at = 0;
+    const auto skipCharacter = [&] {
+        ++at;
+        while (at < utf8.size() && isContinuationByte(static_cast<unsigned char>(utf8[at]))) {
+            ++at;
+        }
+    };
+    for (std::size_t skipped = 0; skipped < first && at < utf8.size(); ++skipped) {
+        skipCharacter();
+    }
+    const std::size_t begin = at;
+    for (std::size_t taken = 0; taken < count && at < utf8.size(); ++taken) {
+        skipCharacter();
+    }
+    return std::string(utf8.substr(begin, at - begin));
+}
+
+} // namespace convert
