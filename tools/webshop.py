@@ -17,7 +17,7 @@ For tests:
   GET  /_last                 the last request (but these two) exactly as it came off the wire
   POST /_control              form fields status, version, delay, interim (1: send a
                               "100 Continue" block first), drop (1: close without answering),
-                              reset (1: back to the command-line behaviour)
+                              reset (1: back to the command-line behaviour, no last request)
 """
 
 import argparse
@@ -73,6 +73,7 @@ class Behaviour:
         with self.lock:
             if fields.get("reset") == "1":
                 self.values = dict(self.defaults)
+                self.last_request = None
             if "status" in fields:
                 self.values["status"] = fields["status"] or None
             if "version" in fields:

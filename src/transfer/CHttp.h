@@ -1,0 +1,54 @@
+#pragma once
+
+#include "transfer/HttpClient.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace transfer {
+
+// The HTTP session of the order post: a named client that is opened, connected to one host and
+// used for raw POST requests whose response header block it keeps.
+class CHttp
+{
+public:
+    enum Flags : unsigned { NoFlags = 0, Secure = 1 }; // Secure: TLS, port 443 unless given
+
+    // agentName is the User-Agent of the requests; extraCaFile a PEM bundle trusted besides the
+    // system's CAs.
+    explicit CHttp(std::string agentName, std::string extraCaFile = {});
+
+    // Opens the session with the system's proxy settings. True when it is open afterwards.
+    bool open();
+    bool isOpen() const;
+    // Forgets the connection and releases the session.
+    void close();
+
+    void setTimeouts(HttpTimeouts timeouts) { m_timeouts = timeouts; }
+
+    // POSTs data to path on host. port 0 keeps the session's port (443 for Secure). The request
+    // carries the form content type and "Accept: */*", in that order, and the data bytes
+    // exactly. Returns the response body; empty when any step failed. Afterwards
+    // responseHeader() holds the response's raw header block (empty when none came) and
+    // lastResponse() the whole outcome with the reason of a failure.
+    std::string ORDER_UPLOAD(const std::string& host, const std::string& path = {}, const std::string& data = {},
+                             std::uint16_t port = 0, unsigned flags = NoFlags);
+
+    const std::string& responseHeader() const { return m_responseHeader; }
+    const HttpResponse& lastResponse() const { return m_lastResponse; }
+    const std::string& remoteHost() const { return m_remoteHost; }
+    std::uint16_t port() const { return m_port; }
+
+private:
+    std::string m_agentName;
+    std::string m_extraCaFile;
+    std::unique_ptr<HttpClient> m_session;
+    HttpTimeouts m_timeouts;
+    std::string m_remoteHost;
+    std::uint16_t m_port = 80;
+    std::string m_responseHeader;
+    HttpResponse m_lastResponse;
+};
+
+} // namespace transfer

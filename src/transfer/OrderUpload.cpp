@@ -1,0 +1,139 @@
+#include "transfer/OrderUpload.h"
+
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "transfer/CHttp.h"
+
+namespace transfer {
+
+namespace {
+
+    constexpr const char* kOrderPath = "/barcodescanner/index/xml";
+    constexpr std::uint16_t kHttpsPort = 443;
+    constexpr const char* kReplyIntro = "Webshop geeft volgende melding:\n";
+
+    // The first line without its line end.
+    std::string firstLine(const std::string& text)
+    {
+        std::string line = text.substr(0, text.find('\n'));
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        return line;
+    }
+
+} // namespace
+
+OrderUpload::OrderUpload(const config::Settings& settings, const platform::Deployment& deployment,
+                         std::string workFolder, platform::Messages& messages)
+    : m_settings(settings)
+    , m_deployment(deployment)
+    , m_workFolder(std::move(workFolder))
+    , m_messages(messages)
+{
+}
+
+std::string OrderUpload::webshopFor(const config::Settings& settings, const platform::Deployment& deployment,
+                                    bool belgianPressed)
+{
+    const bool belgian = settings.Webpagina == "YES" ? belgianPressed : settings.Filiaal == "BEL";
+    return belgian ? deployment.webshopBe : deployment.webshopNl;
+}
+
+std::string OrderUpload::headerPath() const
+{
+    return platform::joinPath(m_workFolder, "Header2.txt");
+}
+
+std::string OrderUpload::pagePath() const
+{
+    return platform::joinPath(m_workFolder, "Page2.htm");
+}
+
+std::string OrderUpload::documentPath() const
+{
+    return platform::joinPath(m_workFolder, "dtbs.xml");
+}
+
+bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
+{
+    bool result = true;
+    CHttp session("VARO", m_deployment.tlsCaFile);
+    session.setTimeouts(m_timeouts);
+    m_posted = true;
+    m_failureReason.clear();
+    m_statusLine.clear();
+
+    std::string readError;
+    const auto body = platform::readFile(documentPath(), &readError);
+    const platform::HostPort webshop = platform::splitHostPort(webshopFor(m_settings, m_deployment, belgianPressed),
+                                                               kHttpsPort);
+    if (!session.open()) {
+        m_messages.error("Eror: INTERNET_OPEN_TYPE_PRECONFIG");
+        result = false;
+    }
+
+    std::string page;
+    if (body) {
+        page = session.ORDER_UPLOAD(webshop.host, kOrderPath, *body, static_cast<std::uint16_t>(webshop.port),
+                                    CHttp::Secure);
+        const HttpResponse& response = session.lastResponse();
+        m_statusLine = response.statusLine();
+        if (m_statusLine.empty()) {
+            m_failureReason = response.reason;
+        }
+    } else {
+        // Without the document there is nothing to post; an empty post would only be refused.
+        m_failureReason = "Het bestand " + documentPath() + " kan niet gelezen worden: " + readError;
+    }
+
+    m_headerWritten = writeReply(headerPath(), session.responseHeader());
+    writeReply(pagePath(), page);
+    session.close();
+    return result;
+}
+
+bool OrderUpload::writeReply(const std::string& path, const std::string& bytes)
+{
+    const platform::WriteResult written = platform::replaceFile(path, bytes);
+    if (!written) {
+        m_messages.error("Fout bij aanmaken bestand " + path + " " + written.osError);
+        return false;
+    }
+    return true;
+}
+
+std::string OrderUpload::replyFor(const std::string& line)
+{
+    if (line == "HTTP/1.1 200 OK") {
+        return {};
+    }
+    return kReplyIntro + line + "\n\n";
+}
+
+std::string OrderUpload::CHECK_UPLOAD() const
+{
+    if (m_posted && !m_headerWritten) {
+        return m_statusLine.empty() ? replyFor("Geen antwoord van de webshop ontvangen.\n" + m_failureReason)
+                                    : replyFor(m_statusLine);
+    }
+    const std::string path = headerPath();
+    std::string line;
+    if (platform::fileExists(path) && platform::fileSize(path) > 0) {
+        std::string error;
+        const auto header = platform::readFile(path, &error);
+        if (!header) {
+            m_messages.error("Fout bij openen logbestand " + path + " " + error);
+            // Whether the webshop took the order is unknown; the user must look, not assume it went.
+            return replyFor("Fout bij openen logbestand " + path);
+        }
+        line = firstLine(*header);
+    }
+    if (line.empty()) {
+        const std::string reason = m_failureReason.empty() ? std::string() : "\n" + m_failureReason;
+        return replyFor("Geen antwoord van de webshop ontvangen." + reason);
+    }
+    return replyFor(line);
+}
+
+} // namespace transfer

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "config/Settings.h"
+#include "platform/Deployment.h"
+#include "platform/Messages.h"
+#include "transfer/HttpClient.h"
+
+#include <string>
+
+namespace transfer {
+
+// Posts the order document dtbs.xml of the work folder to the webshop, keeps the reply in
+// Header2.txt and Page2.htm beside it, and judges that reply.
+class OrderUpload
+{
+public:
+    OrderUpload(const config::Settings& settings, const platform::Deployment& deployment, std::string workFolder,
+                platform::Messages& messages);
+
+    // For tests: the network waits of the post.
+    void setTimeouts(HttpTimeouts timeouts) { m_timeouts = timeouts; }
+
+    // The webshop an order goes to, as host[:port]: with Webpagina "YES" the Belgian one when
+    // the main window's BE button is pressed, else the Dutch one; otherwise the Belgian one for
+    // Filiaal "BEL", else the Dutch one.
+    static std::string webshopFor(const config::Settings& settings, const platform::Deployment& deployment,
+                                  bool belgianPressed);
+
+    // Posts dtbs.xml and replaces Header2.txt and Page2.htm with the reply's header block and
+    // body (both empty when nothing came back). Returns false only when the HTTP session could
+    // not be opened at the first attempt; the post is tried all the same.
+    bool ORDER_VERZENDEN(bool belgianPressed);
+
+    // The reply text: empty when the webshop answered "HTTP/1.1 200 OK"; otherwise
+    // "Webshop geeft volgende melding:", LF, the status line, LF, LF. When no answer came at all
+    // the text starts the same and gives the reason instead of a status line, so it can never be
+    // taken for an acceptance.
+    std::string CHECK_UPLOAD() const;
+
+    // Why the last post got no answer; empty when it got one.
+    const std::string& failureReason() const { return m_failureReason; }
+
+    std::string headerPath() const;
+    std::string pagePath() const;
+    std::string documentPath() const;
+
+private:
+    bool writeReply(const std::string& path, const std::string& bytes);
+    static std::string replyFor(const std::string& line);
+
+    const config::Settings& m_settings;
+    const platform::Deployment& m_deployment;
+    std::string m_workFolder;
+    platform::Messages& m_messages;
+    HttpTimeouts m_timeouts;
+
+    bool m_posted = false;
+    // A Header2.txt that could not be replaced still holds the previous reply; the check must
+    // then judge the reply just received instead.
+    bool m_headerWritten = false;
+    std::string m_statusLine;
+    std::string m_failureReason;
+};
+
+} // namespace transfer
