@@ -1,6 +1,6 @@
 #include "ConversionCase.h"
 
-#include "platform/TextLines.h"
+#include "orderinfo/Orderkop.h"
 
 #include <charconv>
 #include <cstdio>
@@ -23,13 +23,7 @@ std::optional<std::string> readBytes(const std::string& path)
 
 std::vector<std::string> splitLines(const std::string& bytes)
 {
-    std::vector<std::string> lines;
-    platform::TextLines cursor(bytes);
-    std::string_view line;
-    while (cursor.next(line)) {
-        lines.emplace_back(line);
-    }
-    return lines;
+    return orderinfo::orderkopLines(bytes);
 }
 
 namespace {

@@ -1,0 +1,249 @@
+#include "ConversionCase.h"
+
+#include "platform/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace convert;
+using namespace testing_support;
+
+namespace {
+
+// A conversion over a fresh work folder, with the settings the test sets up first.
+struct Fixture
+{
+    TempDir work;
+    TempDir input;
+    config::Settings settings;
+    RecordingMessages messages;
+    platform::FixedClock clock { platform::Date { 2024, 3, 5 } };
+    RecordingPipeLengths lengths;
+    Conversion conversion { settings, work.path(), messages, clock };
+
+    Fixture() { conversion.setPipeLengths(&lengths); }
+
+    std::string source(const std::string& bytes)
+    {
+        const std::string path = input.file("order.txt");
+        EXPECT_TRUE(platform::replaceFile(path, bytes));
+        return path;
+    }
+    void orderkop(const std::string& bytes) { EXPECT_TRUE(platform::replaceFile(work.file("orderkop.txt"), bytes)); }
+    bool hasDocument() const { return platform::fileExists(work.file("dtbs.xml")); }
+};
+
+std::string twelveLines(const std::string& date)
+{
+    return "C1\r\nREF\r\nR1\r\nR2\r\nTEL\r\n" + date + "\r\nN1\r\nN2\r\nST\r\nPC\r\nCITY\r\nBE\r\n";
+}
+
+} // namespace
+
+TEST(DefaultDeliveryDate, SkipsTheWeekendOnEachWeekday)
+{
+    // 2024-03-04 is a Monday.
+    const std::pair<int, const char*> cases[] = {
+        { 4, "2024-03-06" }, { 5, "2024-03-07" }, { 6, "2024-03-08" }, { 7, "2024-03-11" },
+        { 8, "2024-03-12" }, { 9, "2024-03-11" }, { 10, "2024-03-12" },
+    };
+    Fixture f;
+    for (const auto& [day, expected] : cases) {
+        SCOPED_TRACE(day);
+        f.clock.set({ 2024, 3, day });
+        EXPECT_EQ(f.conversion.defaultDeliveryDate(), expected);
+    }
+}
+
+TEST(HeaderMerge, ReadsTrimsAndDeletesTheHeaderFile)
+{
+    struct Case
+    {
+        const char* name;
+        std::string bytes;
+        std::size_t entries;
+    };
+    const Case cases[] = {
+        { "twelve lines", twelveLines("  2024-03-20  "), 12 },
+        { "thirteenth empty line", twelveLines("2024-03-20") + "\r\n", 13 },
+        { "last line without end", "a\r\nb", 2 },
+        { "empty file", "", 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.orderkop(c.bytes);
+        const KOPLIJST header = f.conversion.VERWERK_KOP();
+        EXPECT_EQ(header.size(), c.entries);
+        EXPECT_FALSE(platform::fileExists(f.work.file("orderkop.txt")));
+        EXPECT_TRUE(f.messages.empty());
+        if (c.entries == 12) {
+            EXPECT_EQ(header[5], "2024-03-20");
+        }
+    }
+}
+
+TEST(HeaderMerge, WithoutFileGivesNothingAndSaysNothing)
+{
+    Fixture f;
+    EXPECT_TRUE(f.conversion.VERWERK_KOP().empty());
+    EXPECT_TRUE(f.messages.empty());
+}
+
+TEST(HeaderMerge, ReportsAFileItCannotRead)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "the superuser reads every file";
+    }
+    Fixture f;
+    f.orderkop(twelveLines("2024-03-20"));
+    ::chmod(f.work.file("orderkop.txt").c_str(), 0);
+    EXPECT_TRUE(f.conversion.VERWERK_KOP().empty());
+    ASSERT_EQ(f.messages.size(), 1u);
+    EXPECT_EQ(f.messages.last().text.rfind("Fout bij openen bestand " + f.work.file("orderkop.txt") + " ", 0), 0u);
+    EXPECT_FALSE(platform::fileExists(f.work.file("orderkop.txt")));
+}
+
+TEST(PipeLengthConversion, RoundsMetresUpToWholePipes)
+{
+    struct Case
+    {
+        const char* key;
+        const char* quantity;
+        const char* expected;
+    };
+    const Case cases[] = {
+        { "P5", "12", "3" },   { "P5", "10", "2" },      { "P5", "0", "0" },    { "P4", "0,5", "1" },
+        { "X", "2,5", "2,5" }, { "ZERO", "7,0", "7,0" }, { "NEG", "7", "7" },   { "P5", "-12", "-2" },
+    };
+    Fixture f;
+    f.lengths.add("P5", 5);
+    f.lengths.add("P4", 4);
+    f.lengths.add("ZERO", 0);
+    f.lengths.add("NEG", -1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.quantity);
+        const Quantity result = f.conversion.VERWERK_LENGTE(c.key, parseQuantity(c.quantity, ','));
+        EXPECT_EQ(result.text(','), c.expected);
+    }
+    f.conversion.setPipeLengths(nullptr);
+    EXPECT_EQ(f.conversion.VERWERK_LENGTE("P5", parseQuantity("12", ',')).text(','), "12");
+}
+
+TEST(ConversionRun, EndsSilentlyWithoutASource)
+{
+    Fixture f;
+    f.settings.Schema = "CSV";
+    f.orderkop(twelveLines("2024-03-20"));
+    const std::string empty = f.source("");
+    for (const std::string& path : { std::string(), f.input.file("missing.txt"), empty }) {
+        SCOPED_TRACE(path);
+        EXPECT_TRUE(f.conversion.convert("CSV", path));
+        EXPECT_TRUE(f.conversion.convert("SDF", path));
+        EXPECT_TRUE(f.conversion.convert("ICM", path));
+    }
+    EXPECT_FALSE(f.hasDocument());
+    EXPECT_TRUE(f.messages.empty());
+    EXPECT_TRUE(platform::fileExists(f.work.file("orderkop.txt")));
+}
+
+TEST(ConversionRun, ReportsASourceItCannotOpen)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "the superuser reads every file";
+    }
+    Fixture f;
+    const std::string path = f.source("A;1\r\n");
+    ::chmod(path.c_str(), 0);
+    f.conversion.VERWERK_CSV(path);
+    EXPECT_EQ(f.messages.texts(), std::vector<std::string> { "Fout bij openen bronbestand " + path });
+    EXPECT_FALSE(f.hasDocument());
+}
+
+TEST(ConversionRun, KnowsOnlyTheExactSchemaNames)
+{
+    Fixture f;
+    const std::string path = f.source("A;1\r\n");
+    EXPECT_FALSE(f.conversion.convert("csv", path));
+    EXPECT_FALSE(f.conversion.convert("", path));
+    EXPECT_FALSE(f.hasDocument());
+}
+
+TEST(ConversionRun, TheIcmPointDoesNotReachTheNextRun)
+{
+    Fixture f;
+    f.settings.CSV_char = ";";
+    f.settings.CSV_art = 1;
+    f.settings.CSV_aant = 2;
+    f.conversion.convertIcm(std::string(19, '\n') + "2.5\nA1\n");
+    f.conversion.convertCsv("A;2,5\r\n");
+    const auto document = readBytes(f.work.file("dtbs.xml"));
+    ASSERT_TRUE(document);
+    EXPECT_NE(document->find("quantity=\"2,5\""), std::string::npos);
+}
+
+TEST(ConversionRun, NumbersOnlyAcceptedLines)
+{
+    Fixture f;
+    f.settings.CSV_char = ";";
+    f.settings.CSV_art = 1;
+    f.settings.CSV_aant = 2;
+    f.conversion.beginLines();
+    f.conversion.addLine(parseQuantity("1", ','), " A ");
+    f.conversion.addLine(parseQuantity("2", ','), "B");
+    ASSERT_EQ(f.conversion.order().lines.size(), 2u);
+    EXPECT_EQ(f.conversion.order().lines[1].lineNumber, "2");
+    EXPECT_EQ(f.conversion.order().lines[0].articleNumber, "A");
+}
+
+TEST(OrderDocumentFile, IsReadableByTheUserAloneAndEmptiesTheLines)
+{
+    Fixture f;
+    f.settings.Secret = "geheim";
+    f.conversion.VERWERK_STRUC(Conversion::emptyHeader());
+    f.conversion.beginLines();
+    f.conversion.addLine(parseQuantity("1", ','), "A");
+    f.conversion.VERWERK_MAG();
+    struct stat info {};
+    ASSERT_EQ(::stat(f.work.file("dtbs.xml").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_TRUE(f.conversion.order().lines.empty());
+}
+
+TEST(OrderDocumentFile, ReportsWhenItCannotBeCreatedAndKeepsTheLines)
+{
+    Fixture f;
+    const std::string missing = f.work.file("gone");
+    Conversion conversion(f.settings, missing, f.messages, f.clock);
+    conversion.VERWERK_STRUC(Conversion::emptyHeader());
+    conversion.beginLines();
+    conversion.addLine(parseQuantity("1", ','), "A");
+    conversion.VERWERK_MAG();
+    ASSERT_EQ(f.messages.size(), 1u);
+    const std::string expected = "Fout bij aanmaken bestand " + missing + "/dtbs.xml ";
+    EXPECT_EQ(f.messages.last().text.substr(0, expected.size()), expected);
+    EXPECT_GT(f.messages.last().text.size(), expected.size()) << "no system error text";
+    EXPECT_EQ(conversion.order().lines.size(), 1u);
+}
+
+TEST(HeaderRecords, AreOverwrittenByEveryRun)
+{
+    Fixture f;
+    f.settings.addressID = "A1";
+    f.settings.Identity = "klant";
+    KOPLIJST header = Conversion::emptyHeader();
+    header[0] = "  C1  ";
+    header[11] = " BE ";
+    f.conversion.VERWERK_STRUC(header);
+    EXPECT_EQ(f.conversion.order().header.Contract_number, "C1");
+    EXPECT_EQ(f.conversion.order().header.isoCountryCode, "BE");
+    f.conversion.VERWERK_STRUC(Conversion::emptyHeader());
+    const ORDER& order = f.conversion.order();
+    EXPECT_EQ(order.header.Contract_number, "");
+    EXPECT_EQ(order.header.OrderDate, "2024-03-05");
+    EXPECT_EQ(order.header.addressID, "A1");
+    EXPECT_EQ(order.from.Identity, "klant");
+    EXPECT_EQ(order.request.deploymentMode, "production");
+}
