@@ -74,6 +74,7 @@ private:
         std::string keys; // count * keyLength bytes, blanks restored
         std::vector<std::uint32_t> records;
         std::uint32_t right = 0xFFFFFFFFu;
+        std::uint16_t keyLength = 0;
         bool valid = false;
     };
 

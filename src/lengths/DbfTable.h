@@ -42,6 +42,10 @@ public:
     // The whole file: header dated `date`, true record count, records, end-of-file mark.
     std::string serialize(const platform::Date& date) const;
 
+    // Header byte 28 bit 0: the table has a production index (a .CDX of its own base name).
+    bool hasProductionIndex() const;
+    void setProductionIndex(bool present);
+
     const std::vector<DbfField>& fields() const { return m_fields; }
     // -1 when there is no field of that name (names compared without regard to case).
     int fieldIndex(std::string_view name) const;

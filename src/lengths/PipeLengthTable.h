@@ -53,7 +53,9 @@ public:
     // Writes a new, empty table (and no index) at tablePath, replacing any file there, and
     // opens it exclusively. Fails when the layout has no character field first.
     bool create(const std::string& tablePath, const std::vector<DbfField>& fields = DbfTable::standardFields());
-    void close();
+    // Closes both files; after an exclusive open it first writes what is pending (the header,
+    // an index left behind by appended rows). False when that write failed.
+    bool close();
 
     bool isOpen() const { return m_open; }
     bool isExclusive() const { return m_open && m_mode == OpenMode::Exclusive; }
@@ -94,7 +96,8 @@ private:
     bool fail(std::string text);
     bool requireExclusive(const char* operation);
     bool writeTable();
-    bool emptyIndex();
+    bool rebuildIndex();
+    bool writeIndex(const std::string& orderName, const std::string& keyExpression, int field);
 
     bool m_open = false;
     OpenMode m_mode = OpenMode::SharedReadOnly;
@@ -105,6 +108,8 @@ private:
     std::optional<DbfTable> m_table;
     std::unique_ptr<CdxIndex> m_index;
     std::optional<CdxTag> m_order; // the controlling order
+    bool m_tableDirty = false;     // header not yet written since the last change
+    bool m_indexStale = false;     // rows appended since the index was built
 };
 
 } // namespace lengths

@@ -1,0 +1,39 @@
+#include "lengths/PipeLengthLookup.h"
+
+#include "platform/Paths.h"
+
+namespace lengths {
+
+bool PipeLengthLookup::open(const std::string& programFolder, platform::Messages& messages)
+{
+    if (openTable(platform::joinPath(programFolder, "lgt.dbf")) != OpenStatus::Opened) {
+        messages.error(PipeLengthTable::inUseText(programFolder));
+        return false;
+    }
+    return true;
+}
+
+OpenStatus PipeLengthLookup::openTable(const std::string& tablePath)
+{
+    return m_table.open(tablePath, OpenMode::SharedReadOnly);
+}
+
+void PipeLengthLookup::close()
+{
+    m_table.close();
+}
+
+std::optional<double> PipeLengthLookup::pipeLength(const std::string& key)
+{
+    const SeekResult hit = m_table.seek(key);
+    if (!hit.found) {
+        return std::nullopt;
+    }
+    const auto length = m_table.table()->numericValue(hit.record, 1);
+    if (!length || !(*length > 0)) {
+        return std::nullopt;
+    }
+    return length;
+}
+
+} // namespace lengths

@@ -1,0 +1,157 @@
+#include "lengths/TableFile.h"
+
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <share.h>
+#else
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+namespace lengths {
+
+namespace {
+
+#ifdef _WIN32
+    int openLocked(const std::string& path, bool exclusive, bool create)
+    {
+        int flags = (exclusive ? _O_RDWR : _O_RDONLY) | _O_BINARY | _O_NOINHERIT | (create ? _O_CREAT : 0);
+        int fd = -1;
+        // Shared opens deny nobody; exclusive ones deny everybody, as the engines' opens do.
+        _sopen_s(&fd, path.c_str(), flags, exclusive ? _SH_DENYRW : _SH_DENYNO, _S_IREAD | _S_IWRITE);
+        return fd;
+    }
+    bool isLockRefusal(int code) { return code == EACCES; }
+    long long seekTo(int fd, long long offset) { return _lseeki64(fd, offset, SEEK_SET); }
+    int readSome(int fd, char* data, unsigned size) { return _read(fd, data, size); }
+    int writeSome(int fd, const char* data, unsigned size) { return _write(fd, data, size); }
+    long long position(int fd) { return _telli64(fd); }
+    bool truncateTo(int fd, long long size) { return _chsize_s(fd, size) == 0; }
+    bool flushToDisk(int fd) { return _commit(fd) == 0; }
+    void closeFile(int fd) { _close(fd); }
+#else
+    int openLocked(const std::string& path, bool exclusive, bool create)
+    {
+        const int flags = (exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC | (create ? O_CREAT : 0);
+        const int fd = ::open(path.c_str(), flags, 0644);
+        if (fd < 0) {
+            return fd;
+        }
+        // A whole-file flock that never waits: what xBase engines on Linux take on each file
+        // they open, so a rebuild here and a reader there (or the other way round) exclude
+        // each other.
+        if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+            const int code = errno;
+            ::close(fd);
+            errno = code;
+            return -1;
+        }
+        return fd;
+    }
+    bool isLockRefusal(int code) { return code == EWOULDBLOCK || code == EAGAIN; }
+    long long seekTo(int fd, long long offset) { return ::lseek(fd, offset, SEEK_SET); }
+    long readSome(int fd, char* data, unsigned size) { return ::read(fd, data, size); }
+    long writeSome(int fd, const char* data, unsigned size) { return ::write(fd, data, size); }
+    long long position(int fd) { return ::lseek(fd, 0, SEEK_CUR); }
+    bool truncateTo(int fd, long long size) { return ::ftruncate(fd, size) == 0; }
+    bool flushToDisk(int fd) { return ::fsync(fd) == 0; }
+    void closeFile(int fd) { ::close(fd); }
+#endif
+
+    constexpr unsigned kChunk = 1u << 20;
+
+} // namespace
+
+TableFile::~TableFile()
+{
+    close();
+}
+
+TableFile::Result TableFile::open(const std::string& path, bool exclusive, bool create)
+{
+    close();
+    m_fd = openLocked(path, exclusive, create && exclusive);
+    if (m_fd >= 0) {
+        return Result::Opened;
+    }
+    const int code = errno;
+    m_error = platform::errorText(code);
+    if (code == ENOENT) {
+        return Result::Missing;
+    }
+    return isLockRefusal(code) ? Result::Locked : Result::Failed;
+}
+
+void TableFile::close()
+{
+    if (m_fd >= 0) {
+        closeFile(m_fd);
+        m_fd = -1;
+    }
+}
+
+bool TableFile::fail()
+{
+    m_error = platform::lastErrorText();
+    return false;
+}
+
+std::optional<std::string> TableFile::readAll()
+{
+    if (m_fd < 0 || seekTo(m_fd, 0) != 0) {
+        fail();
+        return std::nullopt;
+    }
+    std::string bytes;
+    for (;;) {
+        const std::size_t had = bytes.size();
+        bytes.resize(had + kChunk);
+        const auto got = readSome(m_fd, bytes.data() + had, kChunk);
+        if (got < 0) {
+            if (errno == EINTR) {
+                bytes.resize(had);
+                continue;
+            }
+            fail();
+            return std::nullopt;
+        }
+        bytes.resize(had + static_cast<std::size_t>(got));
+        if (got == 0) {
+            return bytes;
+        }
+    }
+}
+
+bool TableFile::write(std::string_view bytes)
+{
+    if (m_fd < 0 || seekTo(m_fd, 0) != 0) {
+        return fail();
+    }
+    while (!bytes.empty()) {
+        const unsigned size = bytes.size() > kChunk ? kChunk : static_cast<unsigned>(bytes.size());
+        const auto written = writeSome(m_fd, bytes.data(), size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail();
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    const long long end = position(m_fd);
+    return (end >= 0 && truncateTo(m_fd, end)) || fail();
+}
+
+bool TableFile::sync()
+{
+    return (m_fd >= 0 && flushToDisk(m_fd)) || fail();
+}
+
+} // namespace lengths
