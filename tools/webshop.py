@@ -309,6 +309,18 @@ def write_port(path, port):
     os.replace(aside, path)
 
 
+def stop_with_parent():
+    """A test that dies without stopping its server must not leave the server behind."""
+    parent = os.getppid()
+
+    def watch():
+        while os.getppid() == parent:
+            time.sleep(0.5)
+        os._exit(0)
+
+    threading.Thread(target=watch, daemon=True).start()
+
+
 def main():
     parser = argparse.ArgumentParser(description="Local test webshop")
     parser.add_argument("--host", default="127.0.0.1")
@@ -328,6 +340,7 @@ def main():
     server = Server((args.host, args.port), Behaviour(args), tls)
     port = server.server_address[1]
     if args.port_file:
+        stop_with_parent()
         write_port(args.port_file, port)
     scheme = "http" if args.plain else "https"
     sys.stderr.write("webshop on %s://%s:%d (CA: %s)\n" % (scheme, args.host, port,

@@ -1,6 +1,7 @@
 #include "transfer/HttpClient.h"
 
 #include "platform/Files.h"
+#include "transfer/ResponseHeader.h"
 
 #include <curl/curl.h>
 
@@ -45,53 +46,22 @@ namespace {
         return text.substr(0, prefix.size()) == prefix;
     }
 
-    // Gathers the header block of the final response. libcurl hands over every block it reads,
-    // interim 1xx ones included; a status line after a finished block starts the block anew,
-    // and lines after the final block (trailers) are no part of it.
     struct Reply
     {
-        std::string block;
-        bool blockDone = false;
-        bool finalDone = false;
+        ResponseHeader header;
         std::string body;
         bool tooLarge = false;
-
-        void addHeaderLine(std::string_view line)
-        {
-            if (finalDone) {
-                return;
-            }
-            if (startsWith(line, "HTTP/") && (block.empty() || blockDone)) {
-                block.clear();
-                blockDone = false;
-            }
-            while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-                line.remove_suffix(1);
-            }
-            block.append(line);
-            block.append("\r\n");
-            if (line.empty()) {
-                blockDone = true;
-                finalDone = !isInterim();
-            }
-        }
-
-        bool isInterim() const
-        {
-            const size_t space = block.find(' ');
-            return space != std::string::npos && space + 1 < block.size() && block[space + 1] == '1';
-        }
     };
 
     size_t onHeader(char* data, size_t size, size_t count, void* user)
     {
         auto* reply = static_cast<Reply*>(user);
         const size_t bytes = size * count;
-        if (reply->block.size() + bytes > kMaxHeaderBlock) {
+        if (reply->header.block().size() + bytes > kMaxHeaderBlock) {
             reply->tooLarge = true;
             return 0;
         }
-        reply->addHeaderLine(std::string_view(data, bytes));
+        reply->header.addLine(std::string_view(data, bytes));
         return bytes;
     }
 
@@ -200,7 +170,7 @@ struct HttpClient::Handle
 
 std::string HttpResponse::statusLine() const
 {
-    return headerBlock.substr(0, headerBlock.find("\r\n"));
+    return statusLineOf(headerBlock);
 }
 
 HttpClient::HttpClient(std::string agent, std::string extraCaFile)
@@ -356,7 +326,7 @@ HttpResponse HttpClient::perform(const std::string& url, const std::vector<std::
         response = failed(failureOf(code), url, detail.empty() ? curl_easy_strerror(code) : detail);
     }
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
-    response.headerBlock = std::move(reply.block);
+    response.headerBlock = reply.header.block();
     response.body = std::move(reply.body);
     // The handle must not keep pointers into this frame's header list and buffers.
     curl_easy_reset(curl);

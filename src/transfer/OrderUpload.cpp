@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "transfer/CHttp.h"
+#include "transfer/ResponseHeader.h"
 
 namespace transfer {
 
@@ -11,16 +12,6 @@ namespace {
     constexpr const char* kOrderPath = "/barcodescanner/index/xml";
     constexpr std::uint16_t kHttpsPort = 443;
     constexpr const char* kReplyIntro = "Webshop geeft volgende melding:\n";
-
-    // The first line without its line end.
-    std::string firstLine(const std::string& text)
-    {
-        std::string line = text.substr(0, text.find('\n'));
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        return line;
-    }
 
 } // namespace
 
@@ -127,7 +118,7 @@ std::string OrderUpload::CHECK_UPLOAD() const
             // Whether the webshop took the order is unknown; the user must look, not assume it went.
             return replyFor("Fout bij openen logbestand " + path);
         }
-        line = firstLine(*header);
+        line = statusLineOf(*header);
     }
     if (line.empty()) {
         const std::string reason = m_failureReason.empty() ? std::string() : "\n" + m_failureReason;

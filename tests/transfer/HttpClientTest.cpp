@@ -40,25 +40,7 @@ std::string bytesOfEveryValue()
 
 } // namespace
 
-class HttpClientTest : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite() { s_shop = new WebshopPeer(); }
-    static void TearDownTestSuite()
-    {
-        delete s_shop;
-        s_shop = nullptr;
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_shop->isRunning()) << s_shop->log();
-        s_shop->reset();
-    }
-
-    static WebshopPeer* s_shop;
-};
-
-WebshopPeer* HttpClientTest::s_shop = nullptr;
+using HttpClientTest = WebshopSuite;
 
 TEST_F(HttpClientTest, PostsTheBodyBytesAndTheHeadersAsGiven)
 {

@@ -46,20 +46,15 @@ std::string fileText(const std::string& path)
 
 } // namespace
 
-class OrderUploadTest : public ::testing::Test
+class OrderUploadTest : public WebshopSuite
 {
 protected:
-    static void SetUpTestSuite() { s_shop = new WebshopPeer(); }
-    static void TearDownTestSuite()
-    {
-        delete s_shop;
-        s_shop = nullptr;
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(s_shop->isRunning()) << s_shop->log();
-        s_shop->reset();
+        WebshopSuite::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         m_settings.Filiaal = "BEL";
         m_deployment.webshopBe = s_shop->hostPort();
         m_deployment.webshopNl = "127.0.0.1:1"; // nobody listens: an order sent there never arrives
@@ -87,15 +82,12 @@ protected:
     std::string header2() const { return fileText(m_work.file("Header2.txt")); }
     std::string page2() const { return fileText(m_work.file("Page2.htm")); }
 
-    static WebshopPeer* s_shop;
     TempDir m_work;
     config::Settings m_settings;
     platform::Deployment m_deployment;
     RecordingMessages m_messages;
     transfer::HttpTimeouts m_timeouts { std::chrono::milliseconds(5000), std::chrono::milliseconds(10000) };
 };
-
-WebshopPeer* OrderUploadTest::s_shop = nullptr;
 
 TEST_F(OrderUploadTest, PostsTheDocumentAsItIsAndAcceptsTheWebshopsOk)
 {

@@ -55,6 +55,25 @@ private:
     std::unique_ptr<testing_support::LocalServer> m_server;
 };
 
+// Tests against one webshop for the whole suite, answering as started for every test.
+class WebshopSuite : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { s_shop = new WebshopPeer(); }
+    static void TearDownTestSuite()
+    {
+        delete s_shop;
+        s_shop = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_shop->isRunning()) << s_shop->log();
+        s_shop->reset();
+    }
+
+    static inline WebshopPeer* s_shop = nullptr;
+};
+
 // A request split into its parts, to compare what came off the wire.
 struct WireRequest
 {
