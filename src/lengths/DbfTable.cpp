@@ -295,15 +295,12 @@ std::optional<double> DbfTable::numericValue(std::uint32_t record, int field) co
     if (number.consumed != text.size() || (number.integer.empty() && number.fraction.empty())) {
         return std::nullopt;
     }
-    double value = 0;
-    for (char c : number.integer) {
-        value = value * 10 + (c - '0');
+    // All digits as one integer, divided once: "0.750" gives exactly the double nearest 0.75.
+    double mantissa = 0;
+    for (char c : number.integer + number.fraction) {
+        mantissa = mantissa * 10 + (c - '0');
     }
-    double scale = 1;
-    for (char c : number.fraction) {
-        scale /= 10;
-        value += (c - '0') * scale;
-    }
+    const double value = mantissa / std::pow(10.0, static_cast<double>(number.fraction.size()));
     return number.negative ? -value : value;
 }
 
