@@ -2,14 +2,17 @@
 
 #include "platform/Files.h"
 
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/valid.h>
 #include <libxml/xpathInternals.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <climits>
-#include <functional>
+#include <cstdint>
 #include <mutex>
+#include <unordered_map>
 
 namespace config {
 
@@ -133,6 +136,93 @@ namespace {
         validation->error = nullptr;
         validation->warning = nullptr;
         return xmlValidateDocument(validation.get(), doc) == 1;
+    }
+
+    // libxml2 bounds entity expansion only where it substitutes entities itself. We keep
+    // references as nodes, and reading a value expands them, so a small file whose entity is
+    // referenced thousands of times would turn into gigabytes of text. This measures the text
+    // the references stand for and stops when it exceeds the limit.
+    class ExpansionMeter
+    {
+    public:
+        ExpansionMeter(xmlDoc* doc, std::uint64_t limit)
+            : m_doc(doc)
+            , m_limit(limit)
+        {
+        }
+
+        bool exceedsLimit() { return measure(m_doc->children, 0) > m_limit; }
+
+    private:
+        static constexpr int kMaxEntityNesting = 64;
+
+        std::uint64_t add(std::uint64_t a, std::uint64_t b) const { return std::min(a + b, m_limit + 1); }
+
+        // The expanded text length of the sibling list starting at first and everything below it.
+        std::uint64_t measure(xmlNode* first, int nesting)
+        {
+            std::uint64_t total = 0;
+            xmlNode* node = first;
+            while (node != nullptr && total <= m_limit) {
+                if (node->type == XML_ENTITY_REF_NODE) {
+                    total = add(total, entitySize(xmlGetDocEntity(m_doc, node->name), nesting));
+                } else if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+                    total = add(total, node->content == nullptr ? 0 : xmlStrlen(node->content));
+                }
+                if (node->type != XML_ENTITY_REF_NODE && node->type != XML_ENTITY_DECL && node->type != XML_DTD_NODE
+                    && node->children != nullptr) {
+                    node = node->children;
+                    continue;
+                }
+                while (node != nullptr && node != first && node->next == nullptr) {
+                    node = node->parent;
+                    if (node == first->parent) {
+                        node = nullptr;
+                    }
+                }
+                if (node == nullptr || node == first->parent) {
+                    break;
+                }
+                node = node->next;
+            }
+            return total;
+        }
+
+        std::uint64_t entitySize(xmlEntity* entity, int nesting)
+        {
+            if (entity == nullptr || entity->etype == XML_INTERNAL_PREDEFINED_ENTITY) {
+                return 1;
+            }
+            if (nesting > kMaxEntityNesting) {
+                return m_limit + 1;
+            }
+            const auto known = m_sizes.find(entity);
+            if (known != m_sizes.end()) {
+                return known->second;
+            }
+            m_sizes[entity] = m_limit + 1; // a reference to itself while measured counts as too much
+            const std::uint64_t size = entity->children != nullptr
+                ? measure(entity->children, nesting + 1)
+                : static_cast<std::uint64_t>(std::max(entity->length, 0));
+            m_sizes[entity] = size;
+            return size;
+        }
+
+        xmlDoc* m_doc;
+        std::uint64_t m_limit;
+        std::unordered_map<const xmlEntity*, std::uint64_t> m_sizes;
+    };
+
+    // Ten times the document, as libxml2 allows for its own substitution, and never less
+    // than a megabyte so ordinary entity use always passes.
+    std::uint64_t expansionLimit(size_t inputSize)
+    {
+        return std::max<std::uint64_t>(std::uint64_t(10) * inputSize, 1u << 20);
+    }
+
+    bool usesEntities(const xmlDoc* doc)
+    {
+        return doc->intSubset != nullptr && doc->intSubset->entities != nullptr;
     }
 
     XmlNodeKind kindOf(xmlElementType type)
@@ -306,6 +396,10 @@ bool XmlDocument::loadMemory(std::string_view bytes, const std::string& name)
     bool ok = doc != nullptr && !capture.hasError();
     if (ok && hasOwnDtd(doc.get())) {
         ok = validateOwnDtd(doc.get()) && !capture.hasError();
+    }
+    if (ok && usesEntities(doc.get()) && ExpansionMeter(doc.get(), expansionLimit(bytes.size())).exceedsLimit()) {
+        m_error = "Entity expansion exceeds the limit";
+        return false;
     }
     if (!ok) {
         m_error = capture.hasError() ? capture.firstError() : std::string("Document is not well-formed");

@@ -146,19 +146,31 @@ TEST(XmlDocument, NeverFetchesExternalDtdsOrEntities)
 
 TEST(XmlDocument, StopsRunawayEntityExpansion)
 {
-    std::string text = "<!DOCTYPE r [<!ENTITY e0 \"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\">";
+    std::string nested = "<!DOCTYPE r [<!ENTITY e0 \"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\">";
     for (int i = 1; i < 12; ++i) {
         const std::string previous = "&e" + std::to_string(i - 1) + ";";
-        text += "<!ENTITY e" + std::to_string(i) + " \"";
+        nested += "<!ENTITY e" + std::to_string(i) + " \"";
         for (int j = 0; j < 10; ++j) {
-            text += previous;
+            nested += previous;
         }
-        text += "\">";
+        nested += "\">";
     }
-    text += "]><r>&e11;</r>";
-    XmlDocument doc;
-    EXPECT_FALSE(doc.loadMemory(text));
-    EXPECT_FALSE(doc.errorReason().empty());
+    nested += "]><r>&e11;</r>";
+    std::string repeated = "<!DOCTYPE r [<!ENTITY e \"" + std::string(20000, 'x') + "\">]><r>";
+    for (int i = 0; i < 10000; ++i) {
+        repeated += "&e;";
+    }
+    repeated += "</r>";
+    for (const auto& text : { nested, repeated }) {
+        XmlDocument doc;
+        EXPECT_FALSE(doc.loadMemory(text));
+        EXPECT_FALSE(doc.errorReason().empty());
+    }
+
+    XmlDocument ordinary;
+    ASSERT_TRUE(ordinary.loadMemory("<!DOCTYPE r [<!ENTITY co \"Pipes &amp; Co\"><!ENTITY both \"&co;/&co;\">]>"
+                                    "<r><a>&co; &both;</a></r>"));
+    EXPECT_EQ((*ordinary.select("a"))[0].text(), "Pipes & Co Pipes & Co/Pipes & Co");
 }
 
 TEST(XmlDocument, SelectsRelativeToTheDocumentElementInDocumentOrder)
