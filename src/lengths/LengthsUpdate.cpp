@@ -1,0 +1,228 @@
+#include "lengths/LengthsUpdate.h"
+
+#include "lengths/PipeLengthTable.h"
+#include "lengths/UpdateList.h"
+#include "lengths/UpdateSource.h"
+#include "lengths/UpdateVersionFile.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+#include <filesystem>
+#include <thread>
+
+namespace lengths {
+
+namespace {
+
+// The table under construction, beside the real one so the final rename stays on one file
+// system. Its index takes the same base name, as the table code requires.
+constexpr const char* kAsideTable = "lgt_nieuw.dbf";
+
+constexpr const char* kOrder = "MT_ARTNR";
+
+} // namespace
+
+LengthsUpdate::LengthsUpdate(std::string programFolder, std::string hostPort, const platform::Clock& clock,
+    platform::Messages& messages, UpdateProgress& progress)
+    : m_programFolder(std::move(programFolder))
+    , m_hostPort(std::move(hostPort))
+    , m_clock(clock)
+    , m_messages(messages)
+    , m_progress(progress)
+{
+}
+
+bool LengthsUpdate::run()
+{
+    m_failed = false;
+    m_version.clear();
+    m_progress.clearPipeline();
+    download();
+    if (!m_failed) {
+        rebuild();
+    }
+    if (!m_failed && !UpdateVersionFile(m_programFolder).write(m_version, m_clock.today(), m_messages)) {
+        m_failed = true;
+    }
+    finish();
+    return !m_failed;
+}
+
+void LengthsUpdate::download()
+{
+    beginStep("Download");
+    const std::string downloadPath = path("lgt_download.csv");
+    const platform::WriteResult stored = platform::replaceFile(downloadPath, UpdateSource(m_hostPort).fetch());
+    std::string readError;
+    std::optional<std::string> bytes;
+    if (!stored || platform::fileSize(downloadPath) == 0) {
+        fail("Geen rechten of foutieve download");
+    } else if (!(bytes = platform::readFile(downloadPath, &readError))) {
+        fail("Fout bij openen lgt_download.csv");
+    } else {
+        const UpdateList list = parseUpdateList(*bytes);
+        if (list.fault == UpdateList::Fault::InvalidVersionLine) {
+            fail("Ongeldige tekens in dowload");
+        } else if (list.fault == UpdateList::Fault::MissingComma) {
+            fail("Ontbrekende tekens in dowload");
+        } else if (const platform::WriteResult written = platform::replaceFile(path("lgt.csv"), list.csv); !written) {
+            fail("Fout bij aanmaken lgt.csv " + written.osError);
+        } else {
+            m_version = list.version;
+        }
+    }
+    if (platform::fileExists(downloadPath) && !platform::removeFile(downloadPath)) {
+        m_messages.error(path("lgt_download.csv bestand niet gewist."));
+    }
+    markStep(1);
+}
+
+// A step that fails ends the table work: the steps after it would only work on a table that is
+// thrown away.
+void LengthsUpdate::rebuild()
+{
+    removeAsideFiles();
+    PipeLengthTable original;
+    PipeLengthTable aside;
+    clear(original, aside);
+    markStep(2);
+    if (!m_failed) {
+        fill(aside);
+        markStep(3);
+    }
+    if (!m_failed) {
+        index(aside);
+        if (!m_failed) {
+            replaceTable(original);
+        }
+        markStep(4);
+    }
+    aside.close();
+    original.close();
+    removeAsideFiles();
+}
+
+// Holding the real table exclusively keeps conversions and other copies out until the new one
+// is in place; the new table starts empty with the real one's field layout.
+void LengthsUpdate::clear(PipeLengthTable& original, PipeLengthTable& aside)
+{
+    beginStep("Clear");
+    if (original.open(path("lgt.dbf"), OpenMode::Exclusive) != OpenStatus::Opened) {
+        fail(PipeLengthTable::inUseText(m_programFolder));
+        return;
+    }
+    if (!aside.create(path(kAsideTable), original.table()->fields()) || !aside.zap()) {
+        fail("lgt.dbf ERROR ZAP");
+        return;
+    }
+    if (!aside.pack()) {
+        fail("lgt.dbf ERROR PACK");
+    }
+}
+
+void LengthsUpdate::fill(PipeLengthTable& aside)
+{
+    beginStep("Update");
+    const std::string csvPath = path("lgt.csv");
+    if (!platform::fileExists(csvPath) || platform::fileSize(csvPath) == 0) {
+        fail(path("lgt.csv bestand niet gevonden."));
+        return;
+    }
+    if (!aside.appendDelimited(csvPath)) {
+        fail("ERROR AppendDelimited " + csvPath);
+    }
+}
+
+void LengthsUpdate::index(PipeLengthTable& aside)
+{
+    beginStep("Create order");
+    const std::string indexPath = PipeLengthTable::indexPathFor(aside.tablePath());
+    if (!aside.createOrder(kOrder, indexPath, kOrder) || !aside.commit()) {
+        fail("lgt.dbf ERROR Createorder " + path("lgt.CDX"));
+        return;
+    }
+    if (!aside.setOrder(kOrder, indexPath)) {
+        fail("ERROR Setorder MT_ARTNR " + path("lgt.CDX"));
+        return;
+    }
+    aside.close();
+}
+
+// Index first, table second; should the table's rename fail, the old index goes back so the
+// pair stays matched.
+void LengthsUpdate::replaceTable(PipeLengthTable& original)
+{
+    const std::string tablePath = path("lgt.dbf");
+    const std::string indexPath = PipeLengthTable::indexPathFor(tablePath);
+    const std::optional<std::string> oldIndex = platform::readFile(indexPath);
+#ifdef _WIN32
+    // Windows refuses to rename over an open file; POSIX keeps our lock until the swap is done.
+    original.close();
+#endif
+    std::error_code error;
+    std::filesystem::rename(PipeLengthTable::indexPathFor(path(kAsideTable)), indexPath, error);
+    if (error) {
+        fail("Fout bij vervangen lgt.CDX " + error.message());
+        return;
+    }
+    std::filesystem::rename(path(kAsideTable), tablePath, error);
+    if (error) {
+        if (oldIndex) {
+            platform::replaceFile(indexPath, *oldIndex);
+        } else {
+            platform::removeFile(indexPath);
+        }
+        fail("Fout bij vervangen lgt.dbf " + error.message());
+        return;
+    }
+    original.close();
+}
+
+void LengthsUpdate::finish()
+{
+    if (!m_failed) {
+        m_progress.setStatus("Gereed");
+        m_progress.showEnd(true);
+        UpdateVersionFile versionFile(m_programFolder);
+        versionFile.read();
+        m_progress.setStatus(versionFile.statusText());
+    } else {
+        m_progress.showEnd(false);
+        m_progress.setStatus("Error");
+    }
+}
+
+void LengthsUpdate::beginStep(const std::string& status)
+{
+    m_progress.setStatus(status);
+    if (m_pause.count() > 0) {
+        std::this_thread::sleep_for(m_pause);
+    }
+}
+
+void LengthsUpdate::markStep(int step)
+{
+    m_progress.markStep(step, !m_failed);
+}
+
+void LengthsUpdate::fail(const std::string& text)
+{
+    m_messages.error(text);
+    m_failed = true;
+}
+
+std::string LengthsUpdate::path(const std::string& name) const
+{
+    return platform::joinPath(m_programFolder, name);
+}
+
+void LengthsUpdate::removeAsideFiles() const
+{
+    for (const std::string& file : { path(kAsideTable), PipeLengthTable::indexPathFor(path(kAsideTable)) }) {
+        if (platform::fileExists(file)) {
+            platform::removeFile(file);
+        }
+    }
+}
+
+} // namespace lengths

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "lengths/UpdateProgress.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+
+#include <chrono>
+#include <string>
+
+namespace lengths {
+
+class PipeLengthTable;
+
+// The pipe-length update: downloads the published list from the update server, checks it,
+// writes lgt.csv and rebuilds lgt.dbf and lgt.CDX from it, in four steps shown on an
+// UpdateProgress. Every failure is reported through Messages as an error box.
+//
+// The new table is built aside in the program folder and replaces lgt.dbf and lgt.CDX only
+// when every step succeeded, so a refused list or a failing step leaves the old table in use;
+// lgt_versie.txt records the new version only then. A refused list leaves lgt.csv as it was.
+class LengthsUpdate
+{
+public:
+    LengthsUpdate(std::string programFolder, std::string hostPort, const platform::Clock& clock,
+        platform::Messages& messages, UpdateProgress& progress);
+
+    // The pause after each step's status text, so the user can follow the steps; 500 ms unless
+    // set.
+    void setPause(std::chrono::milliseconds pause) { m_pause = pause; }
+
+    // Runs the whole update. Returns true when every step succeeded.
+    bool run();
+
+private:
+    void download();
+    void rebuild();
+    void clear(PipeLengthTable& original, PipeLengthTable& aside);
+    void fill(PipeLengthTable& aside);
+    void index(PipeLengthTable& aside);
+    void replaceTable(PipeLengthTable& original);
+    void finish();
+
+    void beginStep(const std::string& status);
+    void markStep(int step);
+    void fail(const std::string& text);
+    std::string path(const std::string& name) const;
+    void removeAsideFiles() const;
+
+    std::string m_programFolder;
+    std::string m_hostPort;
+    const platform::Clock& m_clock;
+    platform::Messages& m_messages;
+    UpdateProgress& m_progress;
+    std::chrono::milliseconds m_pause { 500 };
+
+    bool m_failed = false;
+    std::string m_version; // of the accepted list
+};
+
+} // namespace lengths

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace lengths {
+
+// The published pipe-length list as it was downloaded: a version line "# Versie --->" plus a
+// 10-character version, then one "article,length" row per line.
+struct UpdateList
+{
+    enum class Fault {
+        None,
+        InvalidVersionLine, // the first line does not start with the marker
+        MissingComma, // a row without exactly one comma (a blank line included)
+    };
+
+    Fault fault = Fault::None;
+    // The version of an accepted version line, always 10 characters (blank-filled when the
+    // line held fewer).
+    std::string version;
+    // The rows accepted before any fault, in their order, each followed by CR LF.
+    std::string csv;
+    std::size_t rows = 0;
+
+    bool isAccepted() const { return fault == Fault::None; }
+};
+
+inline constexpr std::string_view kVersionMarker = "# Versie --->";
+inline constexpr std::size_t kVersionLength = 10;
+
+// Checks the downloaded bytes line by line (CR LF, LF or CR ends a line; the last line needs
+// none) and stops at the first refused line.
+UpdateList parseUpdateList(std::string_view bytes);
+
+// The first line of the text, without its line end.
+std::string_view firstLine(std::string_view text);
+
+// True when the line starts with the version marker.
+bool isVersionLine(std::string_view line);
+
+// Characters 14 to 23 of a version line, cut or filled up with blanks to exactly 10 characters,
+// so lgt_versie.txt always keeps its date at the same place.
+std::string versionOf(std::string_view line);
+
+} // namespace lengths

@@ -1,0 +1,91 @@
+#include "lengths/UpdateList.h"
+#include "lengths/UpdateVersionFile.h"
+
+#include <gtest/gtest.h>
+
+using lengths::UpdateList;
+using lengths::UpdateVersionFile;
+
+TEST(UpdateList, AcceptsAListWhateverItsLineEnds)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "CR LF", "# Versie --->2026-12-01\r\n12345678,6\r\n\"  77\",5\r\n" },
+        { "no final line end", "# Versie --->2026-12-01\r\n12345678,6\r\n\"  77\",5" },
+        { "LF", "# Versie --->2026-12-01\n12345678,6\n\"  77\",5\n" },
+        { "CR", "# Versie --->2026-12-01\r12345678,6\r\"  77\",5\r" },
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        const UpdateList list = lengths::parseUpdateList(bytes);
+        EXPECT_TRUE(list.isAccepted());
+        EXPECT_EQ(list.version, "2026-12-01");
+        EXPECT_EQ(list.csv, "12345678,6\r\n\"  77\",5\r\n");
+        EXPECT_EQ(list.rows, 2u);
+    }
+}
+
+TEST(UpdateList, StopsAtTheFirstRefusedLineKeepingTheRowsBefore)
+{
+    struct Case
+    {
+        const char* name;
+        const char* bytes;
+        UpdateList::Fault fault;
+        const char* csv;
+    };
+    const Case cases[] = {
+        { "no marker", "# Version -->2026-12-01\r\n12345678,6\r\n", UpdateList::Fault::InvalidVersionLine, "" },
+        { "marker not at the start", " # Versie --->2026-12-01\r\n1,6\r\n", UpdateList::Fault::InvalidVersionLine, "" },
+        { "blank first line", "\r\n# Versie --->2026-12-01\r\n", UpdateList::Fault::InvalidVersionLine, "" },
+        { "nothing", "", UpdateList::Fault::InvalidVersionLine, "" },
+        { "decimal comma", "# Versie --->2026-12-01\r\n1,6\r\n2,4,5\r\n3,6\r\n", UpdateList::Fault::MissingComma,
+            "1,6\r\n" },
+        { "blank line", "# Versie --->2026-12-01\r\n1,6\r\n\r\n3,6\r\n", UpdateList::Fault::MissingComma, "1,6\r\n" },
+        { "blank line at the end", "# Versie --->2026-12-01\r\n1,6\r\n\r\n", UpdateList::Fault::MissingComma,
+            "1,6\r\n" },
+        { "no comma", "# Versie --->2026-12-01\r\n12345678 6\r\n", UpdateList::Fault::MissingComma, "" },
+        // A lone CR must not hide a second row inside an accepted one.
+        { "row split by CR", "# Versie --->2026-12-01\r\nAB\rC,6\r\n", UpdateList::Fault::MissingComma, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const UpdateList list = lengths::parseUpdateList(c.bytes);
+        EXPECT_EQ(list.fault, c.fault);
+        EXPECT_EQ(list.csv, c.csv);
+    }
+}
+
+TEST(UpdateList, VersionIsAlwaysTenCharacters)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "# Versie --->2026-12-01", "2026-12-01" },
+        { "# Versie --->2026-12-01 and more", "2026-12-01" },
+        { "# Versie --->v7", "v7        " },
+        { "# Versie --->", "          " },
+    };
+    for (const auto& [line, version] : cases) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(lengths::versionOf(line), version);
+    }
+}
+
+TEST(UpdateVersionFile, FormatsAndReadsOnlyRealDates)
+{
+    EXPECT_EQ(UpdateVersionFile::format("2026-12-01", { 2027, 1, 5 }), "2026-12-01 2027-01-05");
+    EXPECT_EQ(UpdateVersionFile::format("v7", { 2027, 1, 5 }), "v7         2027-01-05");
+
+    const std::pair<const char*, bool> dates[] = {
+        { "2027-01-05", true },
+        { "2024-02-29", true },
+        { "2023-02-29", false },
+        { "2027-13-01", false },
+        { "2027-1-05", false },
+        { "2027/01/05", false },
+        { "+027-01-05", false },
+        { "", false },
+    };
+    for (const auto& [text, valid] : dates) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(UpdateVersionFile::parseDate(text).has_value(), valid);
+    }
+}
