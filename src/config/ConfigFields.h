@@ -19,9 +19,9 @@ struct ConfigField
     std::string_view name;
     FieldKind kind;
     std::string ConfigValues::*value;
-    std::string Settings::*text;          // Text and Secret
-    std::uint16_t Settings::*number16;    // Number16
-    std::uint8_t Settings::*number8;      // Number8
+    std::string Settings::*text; // Text and Secret
+    std::uint16_t Settings::*number16; // Number16
+    std::uint8_t Settings::*number8; // Number8
 };
 
 inline constexpr size_t kConfigFieldCount = 42;

@@ -12,56 +12,56 @@ namespace config {
 
 namespace {
 
-    // The leading decimal number after any blanks: " 12" and "12abc" give 12, "abc", "" and
-    // "-3" give 0. A number beyond the field's width saturates at its maximum, so an oversized
-    // position stays oversized instead of wrapping round to a small, plausible one.
-    unsigned leadingNumber(std::string_view text, unsigned maximum)
-    {
-        size_t pos = 0;
-        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n')) {
-            ++pos;
-        }
-        unsigned value = 0;
-        for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-            value = std::min(maximum, value * 10 + static_cast<unsigned>(text[pos] - '0'));
-        }
-        return value;
+// The leading decimal number after any blanks: " 12" and "12abc" give 12, "abc", "" and
+// "-3" give 0. A number beyond the field's width saturates at its maximum, so an oversized
+// position stays oversized instead of wrapping round to a small, plausible one.
+unsigned leadingNumber(std::string_view text, unsigned maximum)
+{
+    size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n')) {
+        ++pos;
     }
+    unsigned value = 0;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+        value = std::min(maximum, value * 10 + static_cast<unsigned>(text[pos] - '0'));
+    }
+    return value;
+}
 
-    std::string trimmedName(std::string name)
-    {
-        const auto first = name.find_first_not_of(" \t\r\n");
-        if (first == std::string::npos) {
-            return {};
-        }
-        return name.substr(first, name.find_last_not_of(" \t\r\n") - first + 1);
+std::string trimmedName(std::string name)
+{
+    const auto first = name.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) {
+        return {};
     }
+    return name.substr(first, name.find_last_not_of(" \t\r\n") - first + 1);
+}
 
-    void store(const ConfigField& field, const std::string& value, Settings& settings, std::string& secretHex)
-    {
-        switch (field.kind) {
-        case FieldKind::Text:
-            settings.*field.text = value;
-            break;
-        case FieldKind::Secret:
-            secretHex = value;
-            break;
-        case FieldKind::Number16:
-            settings.*field.number16 = static_cast<std::uint16_t>(leadingNumber(value, 0xFFFF));
-            break;
-        case FieldKind::Number8:
-            settings.*field.number8 = static_cast<std::uint8_t>(leadingNumber(value, 0xFF));
-            break;
-        }
+void store(const ConfigField& field, const std::string& value, Settings& settings, std::string& secretHex)
+{
+    switch (field.kind) {
+    case FieldKind::Text:
+        settings.*field.text = value;
+        break;
+    case FieldKind::Secret:
+        secretHex = value;
+        break;
+    case FieldKind::Number16:
+        settings.*field.number16 = static_cast<std::uint16_t>(leadingNumber(value, 0xFFFF));
+        break;
+    case FieldKind::Number8:
+        settings.*field.number8 = static_cast<std::uint8_t>(leadingNumber(value, 0xFF));
+        break;
     }
+}
 
-    bool showLoadResult(bool loaded, const XmlDocument& document, platform::Messages& messages)
-    {
-        if (!loaded) {
-            messages.error("XMLDOM ERROR " + document.errorReason());
-        }
-        return loaded;
+bool showLoadResult(bool loaded, const XmlDocument& document, platform::Messages& messages)
+{
+    if (!loaded) {
+        messages.error("XMLDOM ERROR " + document.errorReason());
     }
+    return loaded;
+}
 
 } // namespace
 

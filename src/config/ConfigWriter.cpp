@@ -9,31 +9,32 @@ namespace config {
 
 namespace {
 
-    constexpr const char* kEndOfLine = "\r\n";
+constexpr const char* kEndOfLine = "\r\n";
 
-    // Characters XML 1.0 cannot carry at all would make the next start fail on the file, so
-    // they are left out; a CR is kept as a reference because a raw one reads back as a LF.
-    std::string elementText(std::string_view value)
-    {
-        std::string result;
-        result.reserve(value.size());
-        for (const char c : escapeXml(value)) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte == '\r') {
-                result += "&#13;";
-            } else if (byte >= 0x20 || byte == '\t' || byte == '\n') {
-                result += c;
-            }
+// Characters XML 1.0 cannot carry at all would make the next start fail on the file, so
+// they are left out; a CR is kept as a reference because a raw one reads back as a LF.
+std::string elementText(std::string_view value)
+{
+    std::string result;
+    result.reserve(value.size());
+    for (const char c : escapeXml(value)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\r') {
+            result += "&#13;";
+        } else if (byte >= 0x20 || byte == '\t' || byte == '\n') {
+            result += c;
         }
-        return result;
     }
+    return result;
+}
 
-    std::string line(const ConfigField& field, const ConfigValues& values)
-    {
-        const std::string& value = values.*field.value;
-        const std::string stored = field.kind == FieldKind::Secret ? PasswordCipher::encipherToHex(value) : elementText(value);
-        return "    <" + std::string(field.name) + ">" + stored + "</" + std::string(field.name) + ">" + kEndOfLine;
-    }
+std::string line(const ConfigField& field, const ConfigValues& values)
+{
+    const std::string& value = values.*field.value;
+    const std::string stored
+        = field.kind == FieldKind::Secret ? PasswordCipher::encipherToHex(value) : elementText(value);
+    return "    <" + std::string(field.name) + ">" + stored + "</" + std::string(field.name) + ">" + kEndOfLine;
+}
 
 } // namespace
 
@@ -61,8 +62,8 @@ bool writeConfig(const std::string& workFolder, const ConfigValues& values, plat
     return writeConfig(workFolder, values, messages, platform::replaceFile);
 }
 
-bool writeConfig(const std::string& workFolder, const ConfigValues& values, platform::Messages& messages,
-    const FileWriter& writer)
+bool writeConfig(
+    const std::string& workFolder, const ConfigValues& values, platform::Messages& messages, const FileWriter& writer)
 {
     std::string folderError;
     if (!platform::folderExists(workFolder) && !platform::createFolder(workFolder, &folderError)) {

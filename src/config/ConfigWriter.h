@@ -20,8 +20,9 @@ bool writeConfig(const std::string& workFolder, const ConfigValues& values, plat
 
 // As above with the file writer given; platform::replaceFile is the real one. Lets a test make
 // the write itself fail after the folder checks passed.
-using FileWriter = std::function<platform::WriteResult(const std::string& path, const std::string& bytes, platform::Access)>;
-bool writeConfig(const std::string& workFolder, const ConfigValues& values, platform::Messages& messages,
-    const FileWriter& writer);
+using FileWriter
+    = std::function<platform::WriteResult(const std::string& path, const std::string& bytes, platform::Access)>;
+bool writeConfig(
+    const std::string& workFolder, const ConfigValues& values, platform::Messages& messages, const FileWriter& writer);
 
 } // namespace config

@@ -6,46 +6,46 @@ namespace config {
 
 namespace {
 
-    constexpr std::string_view kKey = "QUELM HARDWIX B.K.";
+constexpr std::string_view kKey = "QUELM HARDWIX B.K.";
 
-    std::uint32_t keySeed()
-    {
-        // FNV-1a over the key.
-        std::uint32_t hash = 2166136261u;
-        for (const char c : kKey) {
-            hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
-        }
-        return hash;
+std::uint32_t keySeed()
+{
+    // FNV-1a over the key.
+    std::uint32_t hash = 2166136261u;
+    for (const char c : kKey) {
+        hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
     }
+    return hash;
+}
 
-    // One keystream byte per position, mixing the position with the key byte under it so that
-    // equal password bytes at different places encipher differently. XOR with it makes the
-    // cipher its own inverse.
-    std::uint8_t keystream(std::uint32_t seed, size_t position)
-    {
-        std::uint32_t x = seed ^ (static_cast<std::uint32_t>(position) * 0x9E3779B1u)
-            ^ (static_cast<std::uint32_t>(static_cast<std::uint8_t>(kKey[position % kKey.size()])) * 0x85EBCA77u);
-        x ^= x >> 16;
-        x *= 0x7FEB352Du;
-        x ^= x >> 15;
-        x *= 0x846CA68Bu;
-        x ^= x >> 16;
-        return static_cast<std::uint8_t>(x);
-    }
+// One keystream byte per position, mixing the position with the key byte under it so that
+// equal password bytes at different places encipher differently. XOR with it makes the
+// cipher its own inverse.
+std::uint8_t keystream(std::uint32_t seed, size_t position)
+{
+    std::uint32_t x = seed ^ (static_cast<std::uint32_t>(position) * 0x9E3779B1u)
+        ^ (static_cast<std::uint32_t>(static_cast<std::uint8_t>(kKey[position % kKey.size()])) * 0x85EBCA77u);
+    x ^= x >> 16;
+    x *= 0x7FEB352Du;
+    x ^= x >> 15;
+    x *= 0x846CA68Bu;
+    x ^= x >> 16;
+    return static_cast<std::uint8_t>(x);
+}
 
-    int hexValue(char c)
-    {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        return -1;
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
     }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
 
 } // namespace
 

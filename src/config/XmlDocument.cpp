@@ -5,8 +5,8 @@
 #include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/valid.h>
-#include <libxml/xpathInternals.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xpathInternals.h>
 
 #include <algorithm>
 #include <climits>
@@ -18,271 +18,271 @@ namespace config {
 
 namespace {
 
-    std::string fromXml(const xmlChar* text)
-    {
-        return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
-    }
+std::string fromXml(const xmlChar* text)
+{
+    return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
+}
 
-    std::string trimmed(std::string text)
+std::string trimmed(std::string text)
+{
+    const char* blanks = " \t\r\n";
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// External DTDs, entities and schemas are never fetched, not from the network and not from
+// disk: an order file must not be able to make the program read other files or phone out.
+xmlParserInputPtr refuseExternalResource(const char*, const char*, xmlParserCtxtPtr)
+{
+    return nullptr;
+}
+
+bool initialise()
+{
+    static bool available = false;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        xmlSetExternalEntityLoader(refuseExternalResource);
+        available = true;
+    });
+    return available;
+}
+
+void ignoreGenericError(void*, const char*, ...) { }
+
+// Collects libxml2's errors for the current thread while it lives and puts back whatever
+// handlers were installed before, so nothing reaches stderr and other users keep theirs.
+class ErrorCapture
+{
+public:
+    ErrorCapture()
+        : m_structured(xmlStructuredError)
+        , m_structuredContext(xmlStructuredErrorContext)
+        , m_generic(xmlGenericError)
+        , m_genericContext(xmlGenericErrorContext)
     {
-        const char* blanks = " \t\r\n";
-        const auto first = text.find_first_not_of(blanks);
-        if (first == std::string::npos) {
-            return {};
+        xmlSetStructuredErrorFunc(this, &ErrorCapture::record);
+        xmlSetGenericErrorFunc(nullptr, ignoreGenericError);
+    }
+    ~ErrorCapture()
+    {
+        xmlSetStructuredErrorFunc(m_structuredContext, m_structured);
+        xmlSetGenericErrorFunc(m_genericContext, m_generic);
+    }
+    ErrorCapture(const ErrorCapture&) = delete;
+    ErrorCapture& operator=(const ErrorCapture&) = delete;
+
+    bool hasError() const { return m_hasError; }
+    const std::string& firstError() const { return m_first; }
+
+    static void record(void* self, xmlErrorPtr error)
+    {
+        auto* capture = static_cast<ErrorCapture*>(self);
+        // Warnings (an unusual namespace name, say) do not make a document unusable.
+        if (error == nullptr || error->level < XML_ERR_ERROR || capture->m_hasError) {
+            return;
         }
-        return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-    }
-
-    // External DTDs, entities and schemas are never fetched, not from the network and not from
-    // disk: an order file must not be able to make the program read other files or phone out.
-    xmlParserInputPtr refuseExternalResource(const char*, const char*, xmlParserCtxtPtr)
-    {
-        return nullptr;
-    }
-
-    bool initialise()
-    {
-        static bool available = false;
-        static std::once_flag once;
-        std::call_once(once, [] {
-            xmlInitParser();
-            xmlSetExternalEntityLoader(refuseExternalResource);
-            available = true;
-        });
-        return available;
-    }
-
-    void ignoreGenericError(void*, const char*, ...) { }
-
-    // Collects libxml2's errors for the current thread while it lives and puts back whatever
-    // handlers were installed before, so nothing reaches stderr and other users keep theirs.
-    class ErrorCapture
-    {
-    public:
-        ErrorCapture()
-            : m_structured(xmlStructuredError)
-            , m_structuredContext(xmlStructuredErrorContext)
-            , m_generic(xmlGenericError)
-            , m_genericContext(xmlGenericErrorContext)
-        {
-            xmlSetStructuredErrorFunc(this, &ErrorCapture::record);
-            xmlSetGenericErrorFunc(nullptr, ignoreGenericError);
+        capture->m_hasError = true;
+        capture->m_first = trimmed(error->message == nullptr ? std::string() : std::string(error->message));
+        if (capture->m_first.empty()) {
+            capture->m_first = "error " + std::to_string(error->code);
         }
-        ~ErrorCapture()
-        {
-            xmlSetStructuredErrorFunc(m_structuredContext, m_structured);
-            xmlSetGenericErrorFunc(m_genericContext, m_generic);
-        }
-        ErrorCapture(const ErrorCapture&) = delete;
-        ErrorCapture& operator=(const ErrorCapture&) = delete;
+    }
 
-        bool hasError() const { return m_hasError; }
-        const std::string& firstError() const { return m_first; }
+private:
+    xmlStructuredErrorFunc m_structured;
+    void* m_structuredContext;
+    xmlGenericErrorFunc m_generic;
+    void* m_genericContext;
+    bool m_hasError = false;
+    std::string m_first;
+};
 
-        static void record(void* self, xmlErrorPtr error)
-        {
-            auto* capture = static_cast<ErrorCapture*>(self);
-            // Warnings (an unusual namespace name, say) do not make a document unusable.
-            if (error == nullptr || error->level < XML_ERR_ERROR || capture->m_hasError) {
-                return;
+struct ParserContextFree
+{
+    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
+};
+struct ValidContextFree
+{
+    void operator()(xmlValidCtxt* context) const { xmlFreeValidCtxt(context); }
+};
+
+// Whitespace stays (a separator of one TAB or blank is a value); no network; no entity
+// substitution, so an external entity is never read; XML_PARSE_HUGE stays off so the
+// entity-expansion limits hold. Validation runs separately, see validateOwnDtd.
+constexpr int kParseOptions = XML_PARSE_NONET;
+
+// A document is validated when it brings its whole DTD along: an internal subset that
+// declares elements and names no external part. A DOCTYPE that points at an outside DTD
+// cannot be checked without fetching it, which we never do, so such a document only has to
+// be well-formed; validating it against half a DTD would reject valid documents.
+bool hasOwnDtd(const xmlDoc* doc)
+{
+    const xmlDtd* dtd = doc->intSubset;
+    return dtd != nullptr && dtd->ExternalID == nullptr && dtd->SystemID == nullptr && dtd->elements != nullptr;
+}
+
+bool validateOwnDtd(xmlDoc* doc)
+{
+    std::unique_ptr<xmlValidCtxt, ValidContextFree> validation(xmlNewValidCtxt());
+    if (!validation) {
+        return false;
+    }
+    // No channels of its own: the errors go to the thread's structured handler.
+    validation->error = nullptr;
+    validation->warning = nullptr;
+    return xmlValidateDocument(validation.get(), doc) == 1;
+}
+
+// libxml2 bounds entity expansion only where it substitutes entities itself. We keep
+// references as nodes, and reading a value expands them, so a small file whose entity is
+// referenced thousands of times would turn into gigabytes of text. This measures the text
+// the references stand for and stops when it exceeds the limit.
+class ExpansionMeter
+{
+public:
+    ExpansionMeter(xmlDoc* doc, std::uint64_t limit)
+        : m_doc(doc)
+        , m_limit(limit)
+    {
+    }
+
+    bool exceedsLimit() { return measure(m_doc->children, 0) > m_limit; }
+
+private:
+    static constexpr int kMaxEntityNesting = 64;
+
+    std::uint64_t add(std::uint64_t a, std::uint64_t b) const { return std::min(a + b, m_limit + 1); }
+
+    // The expanded text length of the sibling list starting at first and everything below it.
+    std::uint64_t measure(xmlNode* first, int nesting)
+    {
+        std::uint64_t total = 0;
+        xmlNode* node = first;
+        while (node != nullptr && total <= m_limit) {
+            if (node->type == XML_ENTITY_REF_NODE) {
+                total = add(total, entitySize(xmlGetDocEntity(m_doc, node->name), nesting));
+            } else if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+                total = add(total, node->content == nullptr ? 0 : xmlStrlen(node->content));
             }
-            capture->m_hasError = true;
-            capture->m_first = trimmed(error->message == nullptr ? std::string() : std::string(error->message));
-            if (capture->m_first.empty()) {
-                capture->m_first = "error " + std::to_string(error->code);
-            }
-        }
-
-    private:
-        xmlStructuredErrorFunc m_structured;
-        void* m_structuredContext;
-        xmlGenericErrorFunc m_generic;
-        void* m_genericContext;
-        bool m_hasError = false;
-        std::string m_first;
-    };
-
-    struct ParserContextFree
-    {
-        void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
-    };
-    struct ValidContextFree
-    {
-        void operator()(xmlValidCtxt* context) const { xmlFreeValidCtxt(context); }
-    };
-
-    // Whitespace stays (a separator of one TAB or blank is a value); no network; no entity
-    // substitution, so an external entity is never read; XML_PARSE_HUGE stays off so the
-    // entity-expansion limits hold. Validation runs separately, see validateOwnDtd.
-    constexpr int kParseOptions = XML_PARSE_NONET;
-
-    // A document is validated when it brings its whole DTD along: an internal subset that
-    // declares elements and names no external part. A DOCTYPE that points at an outside DTD
-    // cannot be checked without fetching it, which we never do, so such a document only has to
-    // be well-formed; validating it against half a DTD would reject valid documents.
-    bool hasOwnDtd(const xmlDoc* doc)
-    {
-        const xmlDtd* dtd = doc->intSubset;
-        return dtd != nullptr && dtd->ExternalID == nullptr && dtd->SystemID == nullptr && dtd->elements != nullptr;
-    }
-
-    bool validateOwnDtd(xmlDoc* doc)
-    {
-        std::unique_ptr<xmlValidCtxt, ValidContextFree> validation(xmlNewValidCtxt());
-        if (!validation) {
-            return false;
-        }
-        // No channels of its own: the errors go to the thread's structured handler.
-        validation->error = nullptr;
-        validation->warning = nullptr;
-        return xmlValidateDocument(validation.get(), doc) == 1;
-    }
-
-    // libxml2 bounds entity expansion only where it substitutes entities itself. We keep
-    // references as nodes, and reading a value expands them, so a small file whose entity is
-    // referenced thousands of times would turn into gigabytes of text. This measures the text
-    // the references stand for and stops when it exceeds the limit.
-    class ExpansionMeter
-    {
-    public:
-        ExpansionMeter(xmlDoc* doc, std::uint64_t limit)
-            : m_doc(doc)
-            , m_limit(limit)
-        {
-        }
-
-        bool exceedsLimit() { return measure(m_doc->children, 0) > m_limit; }
-
-    private:
-        static constexpr int kMaxEntityNesting = 64;
-
-        std::uint64_t add(std::uint64_t a, std::uint64_t b) const { return std::min(a + b, m_limit + 1); }
-
-        // The expanded text length of the sibling list starting at first and everything below it.
-        std::uint64_t measure(xmlNode* first, int nesting)
-        {
-            std::uint64_t total = 0;
-            xmlNode* node = first;
-            while (node != nullptr && total <= m_limit) {
-                if (node->type == XML_ENTITY_REF_NODE) {
-                    total = add(total, entitySize(xmlGetDocEntity(m_doc, node->name), nesting));
-                } else if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
-                    total = add(total, node->content == nullptr ? 0 : xmlStrlen(node->content));
-                }
-                if (node->type != XML_ENTITY_REF_NODE && node->type != XML_ENTITY_DECL && node->type != XML_DTD_NODE
-                    && node->children != nullptr) {
-                    node = node->children;
-                    continue;
-                }
-                while (node != nullptr && node != first && node->next == nullptr) {
-                    node = node->parent;
-                    if (node == first->parent) {
-                        node = nullptr;
-                    }
-                }
-                if (node == nullptr || node == first->parent) {
-                    break;
-                }
-                node = node->next;
-            }
-            return total;
-        }
-
-        std::uint64_t entitySize(xmlEntity* entity, int nesting)
-        {
-            if (entity == nullptr || entity->etype == XML_INTERNAL_PREDEFINED_ENTITY) {
-                return 1;
-            }
-            if (nesting > kMaxEntityNesting) {
-                return m_limit + 1;
-            }
-            const auto known = m_sizes.find(entity);
-            if (known != m_sizes.end()) {
-                return known->second;
-            }
-            m_sizes[entity] = m_limit + 1; // a reference to itself while measured counts as too much
-            const std::uint64_t size = entity->children != nullptr
-                ? measure(entity->children, nesting + 1)
-                : static_cast<std::uint64_t>(std::max(entity->length, 0));
-            m_sizes[entity] = size;
-            return size;
-        }
-
-        xmlDoc* m_doc;
-        std::uint64_t m_limit;
-        std::unordered_map<const xmlEntity*, std::uint64_t> m_sizes;
-    };
-
-    // Ten times the document, as libxml2 allows for its own substitution, and never less
-    // than a megabyte so ordinary entity use always passes.
-    std::uint64_t expansionLimit(size_t inputSize)
-    {
-        return std::max<std::uint64_t>(std::uint64_t(10) * inputSize, 1u << 20);
-    }
-
-    bool usesEntities(const xmlDoc* doc)
-    {
-        return doc->intSubset != nullptr && doc->intSubset->entities != nullptr;
-    }
-
-    XmlNodeKind kindOf(xmlElementType type)
-    {
-        switch (type) {
-        case XML_ELEMENT_NODE:
-            return XmlNodeKind::Element;
-        case XML_ATTRIBUTE_NODE:
-            return XmlNodeKind::Attribute;
-        case XML_TEXT_NODE:
-            return XmlNodeKind::Text;
-        case XML_CDATA_SECTION_NODE:
-            return XmlNodeKind::CData;
-        case XML_ENTITY_REF_NODE:
-            return XmlNodeKind::EntityReference;
-        case XML_PI_NODE:
-            return XmlNodeKind::ProcessingInstruction;
-        case XML_COMMENT_NODE:
-            return XmlNodeKind::Comment;
-        case XML_DOCUMENT_NODE:
-        case XML_HTML_DOCUMENT_NODE:
-            return XmlNodeKind::Document;
-        case XML_NAMESPACE_DECL:
-            return XmlNodeKind::Namespace;
-        default:
-            return XmlNodeKind::Other;
-        }
-    }
-
-    std::string qualifiedName(const xmlNode* node)
-    {
-        std::string name = fromXml(node->name);
-        if (node->ns != nullptr && node->ns->prefix != nullptr) {
-            name = fromXml(node->ns->prefix) + ":" + name;
-        }
-        return name;
-    }
-
-    void collectElements(xmlNode* node, const std::string& tagName, std::vector<XmlNode>& found)
-    {
-        // Iterative walk: a deeply nested document must not exhaust the stack.
-        while (node != nullptr) {
-            if (node->type == XML_ELEMENT_NODE && (tagName == "*" || qualifiedName(node) == tagName)) {
-                found.emplace_back(node);
-            }
-            if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
+            if (node->type != XML_ENTITY_REF_NODE && node->type != XML_ENTITY_DECL && node->type != XML_DTD_NODE
+                && node->children != nullptr) {
                 node = node->children;
                 continue;
             }
-            while (node != nullptr && node->next == nullptr) {
+            while (node != nullptr && node != first && node->next == nullptr) {
                 node = node->parent;
-                if (node != nullptr && node->type != XML_ELEMENT_NODE) {
+                if (node == first->parent) {
                     node = nullptr;
                 }
             }
-            if (node != nullptr) {
-                node = node->next;
+            if (node == nullptr || node == first->parent) {
+                break;
+            }
+            node = node->next;
+        }
+        return total;
+    }
+
+    std::uint64_t entitySize(xmlEntity* entity, int nesting)
+    {
+        if (entity == nullptr || entity->etype == XML_INTERNAL_PREDEFINED_ENTITY) {
+            return 1;
+        }
+        if (nesting > kMaxEntityNesting) {
+            return m_limit + 1;
+        }
+        const auto known = m_sizes.find(entity);
+        if (known != m_sizes.end()) {
+            return known->second;
+        }
+        m_sizes[entity] = m_limit + 1; // a reference to itself while measured counts as too much
+        const std::uint64_t size = entity->children != nullptr
+            ? measure(entity->children, nesting + 1)
+            : static_cast<std::uint64_t>(std::max(entity->length, 0));
+        m_sizes[entity] = size;
+        return size;
+    }
+
+    xmlDoc* m_doc;
+    std::uint64_t m_limit;
+    std::unordered_map<const xmlEntity*, std::uint64_t> m_sizes;
+};
+
+// Ten times the document, as libxml2 allows for its own substitution, and never less
+// than a megabyte so ordinary entity use always passes.
+std::uint64_t expansionLimit(size_t inputSize)
+{
+    return std::max<std::uint64_t>(std::uint64_t(10) * inputSize, 1u << 20);
+}
+
+bool usesEntities(const xmlDoc* doc)
+{
+    return doc->intSubset != nullptr && doc->intSubset->entities != nullptr;
+}
+
+XmlNodeKind kindOf(xmlElementType type)
+{
+    switch (type) {
+    case XML_ELEMENT_NODE:
+        return XmlNodeKind::Element;
+    case XML_ATTRIBUTE_NODE:
+        return XmlNodeKind::Attribute;
+    case XML_TEXT_NODE:
+        return XmlNodeKind::Text;
+    case XML_CDATA_SECTION_NODE:
+        return XmlNodeKind::CData;
+    case XML_ENTITY_REF_NODE:
+        return XmlNodeKind::EntityReference;
+    case XML_PI_NODE:
+        return XmlNodeKind::ProcessingInstruction;
+    case XML_COMMENT_NODE:
+        return XmlNodeKind::Comment;
+    case XML_DOCUMENT_NODE:
+    case XML_HTML_DOCUMENT_NODE:
+        return XmlNodeKind::Document;
+    case XML_NAMESPACE_DECL:
+        return XmlNodeKind::Namespace;
+    default:
+        return XmlNodeKind::Other;
+    }
+}
+
+std::string qualifiedName(const xmlNode* node)
+{
+    std::string name = fromXml(node->name);
+    if (node->ns != nullptr && node->ns->prefix != nullptr) {
+        name = fromXml(node->ns->prefix) + ":" + name;
+    }
+    return name;
+}
+
+void collectElements(xmlNode* node, const std::string& tagName, std::vector<XmlNode>& found)
+{
+    // Iterative walk: a deeply nested document must not exhaust the stack.
+    while (node != nullptr) {
+        if (node->type == XML_ELEMENT_NODE && (tagName == "*" || qualifiedName(node) == tagName)) {
+            found.emplace_back(node);
+        }
+        if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
+            node = node->children;
+            continue;
+        }
+        while (node != nullptr && node->next == nullptr) {
+            node = node->parent;
+            if (node != nullptr && node->type != XML_ELEMENT_NODE) {
+                node = nullptr;
             }
         }
+        if (node != nullptr) {
+            node = node->next;
+        }
     }
+}
 
 } // namespace
 
@@ -431,7 +431,8 @@ std::optional<std::vector<XmlNode>> XmlDocument::select(const std::string& expre
     }
     xmlNode* root = xmlDocGetRootElement(m_doc.get());
     context->node = root != nullptr ? root : reinterpret_cast<xmlNode*>(m_doc.get());
-    XmlXPathObjectOwner result(xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expression.c_str()), context.get()));
+    XmlXPathObjectOwner result(
+        xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expression.c_str()), context.get()));
     if (!result || result->type != XPATH_NODESET || capture.hasError()) {
         return std::nullopt;
     }

@@ -104,11 +104,15 @@ TEST_F(ConfigReaderTest, ReadsAnyLayoutOfAWellFormedDocument)
 {
     const std::string cases[] = {
         "<VARO_XML><CONFIG><lang>FR</lang><Schema>XML</Schema></CONFIG></VARO_XML>",
-        "<?xml version=\"1.0\"?>\n<VARO_XML>\n\t<CONFIG>\n\t\t<Schema>XML</Schema>\n\t\t<lang>FR</lang>\n\t</CONFIG>\n</VARO_XML>",
-        "<!-- saved by hand --><VARO_XML xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><CONFIG><Schema>XML</Schema>"
+        "<?xml "
+        "version=\"1.0\"?>\n<VARO_XML>\n\t<CONFIG>\n\t\t<Schema>XML</Schema>\n\t\t<lang>FR</lang>\n\t</CONFIG>\n</"
+        "VARO_XML>",
+        "<!-- saved by hand --><VARO_XML "
+        "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><CONFIG><Schema>XML</Schema>"
         "<?Schema SDF?><!--Schema--><lang>FR</lang></CONFIG></VARO_XML>",
         "<ROOT><VARO_XML><CONFIG><Schema>XML</Schema><lang>FR</lang></CONFIG></VARO_XML></ROOT>",
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><VARO_XML><CONFIG><Schema>XML</Schema><lang>FR</lang></CONFIG></VARO_XML>",
+        "<?xml version=\"1.0\" "
+        "encoding=\"ISO-8859-1\"?><VARO_XML><CONFIG><Schema>XML</Schema><lang>FR</lang></CONFIG></VARO_XML>",
     };
     for (const auto& text : cases) {
         SCOPED_TRACE(text);
@@ -144,7 +148,7 @@ TEST_F(ConfigReaderTest, TakesTheLeadingNumberOfNumberFields)
     struct Case
     {
         const char* text;
-        unsigned wide;   // SDF_art_van, 16 bits
+        unsigned wide; // SDF_art_van, 16 bits
         unsigned narrow; // CSV_aant, 8 bits
     };
     const Case cases[] = {

@@ -1,6 +1,6 @@
+#include "config/ConfigWriter.h"
 #include "config/ConfigFields.h"
 #include "config/ConfigReader.h"
-#include "config/ConfigWriter.h"
 #include "config/PasswordCipher.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -147,7 +147,8 @@ TEST_F(ConfigWriterTest, ReadsBackEveryField)
     EXPECT_EQ(roundTrip(written), written);
     const std::string bytes = fileBytes(configPath());
     EXPECT_EQ(bytes.find(written.Secret), std::string::npos);
-    EXPECT_NE(bytes.find("<Secret>" + config::PasswordCipher::encipherToHex(written.Secret) + "</Secret>"), std::string::npos);
+    EXPECT_NE(bytes.find("<Secret>" + config::PasswordCipher::encipherToHex(written.Secret) + "</Secret>"),
+        std::string::npos);
 }
 
 TEST_F(ConfigWriterTest, KeepsSeparatorsAndPasswordsExactly)
@@ -180,7 +181,10 @@ TEST_F(ConfigWriterTest, KeepsSeparatorsAndPasswordsExactly)
 TEST_F(ConfigWriterTest, LeavesOutCharactersXmlCannotCarry)
 {
     ConfigValues values = goldenValues();
-    values.Identity = std::string("a\x01" "b\x1F" "c\0d", 7);
+    values.Identity = std::string("a\x01"
+                                  "b\x1F"
+                                  "c\0d",
+        7);
     EXPECT_EQ(roundTrip(values).Identity, "abcd");
 }
 
@@ -188,7 +192,9 @@ TEST_F(ConfigWriterTest, MakesTheFileReadableByTheUserOnly)
 {
     RecordingMessages messages;
     ASSERT_TRUE(config::writeConfig(m_dir.path(), goldenValues(), messages));
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(configPath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
@@ -215,7 +221,8 @@ TEST_F(ConfigWriterTest, ReportsAWorkFolderThatCannotBeMade)
         EXPECT_EQ(messages.entries()[0].kind, RecordingMessages::Kind::Error);
         EXPECT_EQ(messages.entries()[0].text.rfind("Fout aanmaken map " + folder + " ", 0), 0u);
         EXPECT_GT(messages.entries()[0].text.size(), ("Fout aanmaken map " + folder + " ").size());
-        EXPECT_EQ(messages.entries()[1].text.rfind("Fout aanmaken " + platform::joinPath(folder, "config.xml") + " ", 0), 0u);
+        EXPECT_EQ(
+            messages.entries()[1].text.rfind("Fout aanmaken " + platform::joinPath(folder, "config.xml") + " ", 0), 0u);
     }
     EXPECT_EQ(fileBytes(blocker), "a file where the folder must be");
 }
@@ -243,7 +250,8 @@ TEST_F(ConfigWriterTest, ReportsAFailingWriteAndKeepsTheOldFile)
         return platform::WriteResult { false, platform::errorText(ENOSPC) };
     };
     EXPECT_FALSE(config::writeConfig(m_dir.path(), distinctValues(), messages, failingWriter));
-    EXPECT_EQ(messages.texts(), std::vector<std::string> { "Fout aanmaken " + configPath() + " " + platform::errorText(ENOSPC) });
+    EXPECT_EQ(messages.texts(),
+        std::vector<std::string> { "Fout aanmaken " + configPath() + " " + platform::errorText(ENOSPC) });
     EXPECT_EQ(fileBytes(configPath()), before);
 }
 

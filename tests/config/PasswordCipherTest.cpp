@@ -10,8 +10,8 @@ TEST(PasswordCipher, IsItsOwnInverseAndKeepsTheLength)
     for (int i = 0; i < 256; ++i) {
         allBytes += static_cast<char>(i);
     }
-    const std::string cases[] = { "", "a", "geheim", "!@#$%^&*()_+-=[]{};':\",./<>?\\|`~", "w\xC3\xB6rd\xE2\x82\xAC", allBytes,
-        std::string(1000, 'x') };
+    const std::string cases[] = { "", "a", "geheim", "!@#$%^&*()_+-=[]{};':\",./<>?\\|`~", "w\xC3\xB6rd\xE2\x82\xAC",
+        allBytes, std::string(1000, 'x') };
     for (const auto& plain : cases) {
         SCOPED_TRACE(plain);
         const std::string ciphered = PasswordCipher::apply(plain);

@@ -225,7 +225,9 @@ TEST(XmlText, TurnsWhatLatin1CannotHoldIntoReferences)
         { "caf\xC3\xA9", "caf\xE9" },
         { "\xE2\x82\xAC", "&#8364;" },
         { "\xF0\x9F\x98\x80", "&#128512;" },
-        { "a\xFF" "b", "a&#65533;b" },
+        { "a\xFF"
+          "b",
+            "a&#65533;b" },
         { "\xC3", "&#65533;" },
         { "\xC0\xAF", "&#65533;&#65533;" },
         { "\xED\xA0\x80", "&#65533;&#65533;&#65533;" },
