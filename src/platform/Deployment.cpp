@@ -90,8 +90,10 @@ Deployment parseDeployment(const std::string& text)
         if (equals == std::string_view::npos || section.empty()) {
             continue;
         }
-        if (std::string* field = keyOf(deployment, section, trim(line.substr(0, equals)))) {
-            *field = std::string(trim(stripComment(trim(line.substr(equals + 1)))));
+        // An empty value counts as not set: the compiled-in value is the better guess.
+        const std::string_view value = trim(stripComment(trim(line.substr(equals + 1))));
+        if (std::string* field = keyOf(deployment, section, trim(line.substr(0, equals))); field && !value.empty()) {
+            *field = std::string(value);
         }
     }
     return deployment;

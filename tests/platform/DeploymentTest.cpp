@@ -82,6 +82,7 @@ TEST(Deployment, ToleratesCommentsBlanksAndNonsense)
         const char* text;
         const char* nl; // the resulting [webshop] nl
     };
+    const std::string defaultNl = platform::defaultDeployment().webshopNl;
     const Case cases[] = {
         { "blanks around everything", "  [ webshop ]  \n\t nl \t=\t  nl.test  \t\n", "nl.test" },
         { "CR LF and a byte order mark", "\xEF\xBB\xBF[webshop]\r\nnl = nl.test\r\n", "nl.test" },
@@ -99,7 +100,7 @@ TEST(Deployment, ToleratesCommentsBlanksAndNonsense)
         { "unclosed section header", "[webshop]\nnl = nl.test\n[lengths\nnl = stray.test\n", "nl.test" },
         { "other case is another key", "[webshop]\nNL = upper.test\nnl = nl.test\n", "nl.test" },
         { "equals sign in the value", "[webshop]\nnl = a=b\n", "a=b" },
-        { "empty value", "[webshop]\nnl =\n", "" },
+        { "empty value keeps the default", "[webshop]\nnl =\n", defaultNl.c_str() },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
