@@ -13,6 +13,11 @@ import subprocess
 import sys
 import tempfile
 
+try:
+    import fcntl
+except ImportError:  # Windows: one demo server at a time, nothing to share
+    fcntl = None
+
 FILES = ("ca.pem", "server.pem", "server.key")
 
 SERVER_EXTENSIONS = """\
@@ -41,16 +46,28 @@ def _make(work):
              "-CAcreateserial", "-out", "server.pem", "-days", "825", "-extfile", "server.ext", cwd=work)
 
 
+def _complete(directory):
+    return all(os.path.isfile(os.path.join(directory, name)) for name in FILES)
+
+
 def ensure(directory):
-    """Makes the CA and the server certificate in directory unless they are there already."""
+    """Makes the CA and the server certificate in directory unless they are there already.
+
+    Test processes running side by side share one folder: the first makes the set while the
+    others wait for it, and the set is made aside and moved in, so none finds half of it.
+    """
     os.makedirs(directory, exist_ok=True)
-    if all(os.path.isfile(os.path.join(directory, name)) for name in FILES):
+    if _complete(directory):
         return directory
-    # Made aside and moved in, so a second process never finds half a set.
-    with tempfile.TemporaryDirectory(dir=directory) as work:
-        _make(work)
-        for name in ("ca.key",) + FILES:
-            os.replace(os.path.join(work, name), os.path.join(directory, name))
+    with open(os.path.join(directory, ".lock"), "w") as lock:
+        if fcntl is not None:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+        if not _complete(directory):
+            with tempfile.TemporaryDirectory(dir=directory) as work:
+                _make(work)
+                # server.key last: its presence completes the set.
+                for name in ("ca.key", "ca.pem", "server.pem", "server.key"):
+                    os.replace(os.path.join(work, name), os.path.join(directory, name))
     return directory
 
 

@@ -53,7 +53,7 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
     session.setTimeouts(m_timeouts);
     m_posted = true;
     m_failureReason.clear();
-    m_statusLine.clear();
+    m_responseHeader.clear();
 
     std::string readError;
     const auto body = platform::readFile(documentPath(), &readError);
@@ -69,8 +69,8 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
         page = session.ORDER_UPLOAD(webshop.host, kOrderPath, *body, static_cast<std::uint16_t>(webshop.port),
                                     CHttp::Secure);
         const HttpResponse& response = session.lastResponse();
-        m_statusLine = response.statusLine();
-        if (m_statusLine.empty()) {
+        m_responseHeader = response.headerBlock;
+        if (response.statusLine().empty()) {
             m_failureReason = response.reason;
         }
     } else {
@@ -94,37 +94,37 @@ bool OrderUpload::writeReply(const std::string& path, const std::string& bytes)
     return true;
 }
 
-std::string OrderUpload::replyFor(const std::string& line)
+std::string replyText(std::string_view header, const std::string& noAnswerReason)
 {
-    if (line == "HTTP/1.1 200 OK") {
-        return {};
+    const std::string line = statusLineOf(header);
+    if (line.empty()) {
+        std::string text = std::string(kReplyIntro) + "Geen antwoord van de webshop ontvangen.";
+        if (!noAnswerReason.empty()) {
+            text += "\n" + noAnswerReason;
+        }
+        return text + "\n\n";
     }
-    return kReplyIntro + line + "\n\n";
+    return line == "HTTP/1.1 200 OK" ? std::string() : kReplyIntro + line + "\n\n";
 }
 
 std::string OrderUpload::CHECK_UPLOAD() const
 {
     if (m_posted && !m_headerWritten) {
-        return m_statusLine.empty() ? replyFor("Geen antwoord van de webshop ontvangen.\n" + m_failureReason)
-                                    : replyFor(m_statusLine);
+        return replyText(m_responseHeader, m_failureReason);
     }
     const std::string path = headerPath();
-    std::string line;
+    std::string header;
     if (platform::fileExists(path) && platform::fileSize(path) > 0) {
         std::string error;
-        const auto header = platform::readFile(path, &error);
-        if (!header) {
+        const auto text = platform::readFile(path, &error);
+        if (!text) {
             m_messages.error("Fout bij openen logbestand " + path + " " + error);
             // Whether the webshop took the order is unknown; the user must look, not assume it went.
-            return replyFor("Fout bij openen logbestand " + path);
+            return kReplyIntro + ("Fout bij openen logbestand " + path) + "\n\n";
         }
-        line = statusLineOf(*header);
+        header = *text;
     }
-    if (line.empty()) {
-        const std::string reason = m_failureReason.empty() ? std::string() : "\n" + m_failureReason;
-        return replyFor("Geen antwoord van de webshop ontvangen." + reason);
-    }
-    return replyFor(line);
+    return replyText(header, m_failureReason);
 }
 
 } // namespace transfer

@@ -6,8 +6,14 @@
 #include "transfer/HttpClient.h"
 
 #include <string>
+#include <string_view>
 
 namespace transfer {
+
+// The reply text for a stored response header block: empty when its first line is exactly
+// "HTTP/1.1 200 OK", else "Webshop geeft volgende melding:", LF, that line, LF, LF. An empty
+// block means no answer came, and the text then says so with noAnswerReason.
+std::string replyText(std::string_view header, const std::string& noAnswerReason);
 
 // Posts the order document dtbs.xml of the work folder to the webshop, keeps the reply in
 // Header2.txt and Page2.htm beside it, and judges that reply.
@@ -46,7 +52,6 @@ public:
 
 private:
     bool writeReply(const std::string& path, const std::string& bytes);
-    static std::string replyFor(const std::string& line);
 
     const config::Settings& m_settings;
     const platform::Deployment& m_deployment;
@@ -58,7 +63,7 @@ private:
     // A Header2.txt that could not be replaced still holds the previous reply; the check must
     // then judge the reply just received instead.
     bool m_headerWritten = false;
-    std::string m_statusLine;
+    std::string m_responseHeader;
     std::string m_failureReason;
 };
 

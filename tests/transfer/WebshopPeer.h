@@ -1,7 +1,6 @@
 #pragma once
 
 #include "LocalServer.h"
-#include "TempDir.h"
 #include "transfer/HttpClient.h"
 
 #include <gtest/gtest.h>
@@ -13,15 +12,15 @@
 
 #include <strings.h>
 
-// tools/webshop.py on a free loopback port, shared by the tests of one suite: starting it and
-// making its certificates costs more than all the requests together.
+// tools/webshop.py on a free loopback port, shared by the tests of one suite: starting it costs
+// more than all the requests together. The test CA is made once per build folder and shared by
+// the test processes, which ctest runs side by side.
 class WebshopPeer
 {
 public:
     explicit WebshopPeer(const std::vector<std::string>& extraArgs = {})
-        : m_certs(std::make_unique<testing_support::TempDir>())
     {
-        std::vector<std::string> args = { "--cert-dir", m_certs->path() };
+        std::vector<std::string> args = { "--cert-dir", certFolder() };
         args.insert(args.end(), extraArgs.begin(), extraArgs.end());
         m_server = std::make_unique<testing_support::LocalServer>("webshop.py", args);
     }
@@ -29,7 +28,8 @@ public:
     bool isRunning() const { return m_server->isRunning(); }
     std::string log() const { return m_server->log(); }
     std::string hostPort() const { return m_server->hostPort(); }
-    std::string caFile() const { return m_certs->file("ca.pem"); }
+    static std::string certFolder() { return TRANSVO_BUILD_DIR "/test-certs"; }
+    std::string caFile() const { return certFolder() + "/ca.pem"; }
     std::string url(const std::string& path, const char* scheme = "https") const
     {
         return std::string(scheme) + "://" + hostPort() + path;
@@ -51,7 +51,6 @@ public:
     }
 
 private:
-    std::unique_ptr<testing_support::TempDir> m_certs;
     std::unique_ptr<testing_support::LocalServer> m_server;
 };
 
