@@ -48,6 +48,18 @@ bool LengthsUpdate::run()
     return !m_failed;
 }
 
+void LengthsUpdate::showRestingState(const std::string& programFolder, UpdateProgress& progress)
+{
+    progress.clearPipeline();
+    for (int step = 1; step <= 4; ++step) {
+        progress.markStep(step, true);
+    }
+    progress.showEnd(false);
+    UpdateVersionFile versionFile(programFolder);
+    versionFile.read();
+    progress.setStatus(versionFile.statusText());
+}
+
 void LengthsUpdate::download()
 {
     beginStep("Download");

@@ -31,6 +31,10 @@ public:
     // Runs the whole update. Returns true when every step succeeded.
     bool run();
 
+    // The state the update controls rest in when the page opens: the whole intact pipeline with
+    // the plain end piece, and "Versie " with the version of lgt_versie.txt.
+    static void showRestingState(const std::string& programFolder, UpdateProgress& progress);
+
 private:
     void download();
     void rebuild();

@@ -316,3 +316,27 @@ TEST(LengthsUpdate, PausesAfterEachStepsStatus)
     EXPECT_TRUE(run.succeeded) << ::testing::PrintToString(run.messages.texts());
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(240));
 }
+
+TEST(LengthsUpdate, RestsOnTheWholePipelineAndTheRecordedVersion)
+{
+    ProgramFolder folder;
+    const std::vector<std::string> pipeline
+        = { "clear", "step 1 intact", "step 2 intact", "step 3 intact", "step 4 intact", "end plain" };
+    const std::pair<const char*, const char*> cases[] = {
+        { "2026-12-01 2026-12-08", "status Versie 2026-12-01" },
+        { nullptr, "status Versie " },
+    };
+    for (const auto& [versie, status] : cases) {
+        SCOPED_TRACE(status);
+        if (versie) {
+            folder.put("lgt_versie.txt", versie);
+        } else {
+            std::filesystem::remove(folder.file("lgt_versie.txt"));
+        }
+        RecordingProgress progress;
+        LengthsUpdate::showRestingState(folder.path(), progress);
+        std::vector<std::string> shown = pipeline;
+        shown.push_back(status);
+        EXPECT_EQ(progress.events(), shown);
+    }
+}
