@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <numeric>
 #include <unordered_set>
 
 namespace lengths {
@@ -301,6 +300,7 @@ std::unique_ptr<CdxIndex> CdxIndex::parse(std::string bytes)
     }
     std::unique_ptr<CdxIndex> index(new CdxIndex());
     index->m_bytes = std::move(bytes);
+    index->m_leaves.resize(index->m_bytes.size() / kPageSize);
     if (!index->readDirectory()) {
         return nullptr;
     }
@@ -366,8 +366,10 @@ bool CdxIndex::readDirectory()
             m_tags.push_back(std::move(tag));
         }
     }
-    // The directory tree is no longer needed; its decoded leaves would only shadow tag pages.
-    m_leaves.clear();
+    // The directory's decoded leaves are no longer needed.
+    for (Leaf& decoded : m_leaves) {
+        decoded = Leaf {};
+    }
     return true;
 }
 
@@ -384,12 +386,17 @@ std::optional<CdxTag> CdxIndex::tag(std::string_view name) const
 
 const CdxIndex::Leaf& CdxIndex::leaf(std::uint32_t page, std::uint16_t keyLength) const
 {
-    auto [slot, inserted] = m_leaves.try_emplace(page);
-    Leaf& decoded = slot->second;
-    if (!inserted) {
+    static const Leaf kNoLeaf;
+    // Pages lie on 512-byte boundaries; any other offset is damage.
+    if (!holdsPage(m_bytes, page) || page % kPageSize != 0) {
+        return kNoLeaf;
+    }
+    Leaf& decoded = m_leaves[page / kPageSize];
+    if (decoded.decoded) {
         return decoded;
     }
-    if (!holdsPage(m_bytes, page) || (le(m_bytes, page, 2) & kLeafBit) == 0) {
+    decoded.decoded = true;
+    if ((le(m_bytes, page, 2) & kLeafBit) == 0) {
         return decoded;
     }
     const std::uint32_t count = le(m_bytes, page + 2, 2);
@@ -546,18 +553,38 @@ std::string CdxIndex::build(std::string_view tagName, std::string_view keyExpres
                             std::string_view keys)
 {
     const std::size_t count = keyLength == 0 ? 0 : keys.size() / keyLength;
-    std::vector<std::uint32_t> order(count);
-    std::iota(order.begin(), order.end(), 0u);
-    // Key bytes, then record number: the order engines locate keys by when they update.
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return std::memcmp(keys.data() + static_cast<std::size_t>(a) * keyLength,
-                           keys.data() + static_cast<std::size_t>(b) * keyLength, keyLength)
-            < 0;
+    // Key bytes, then record number: the order engines locate keys by when they update. The
+    // first eight key bytes, read big-endian, decide most comparisons without touching the keys.
+    struct SortEntry
+    {
+        std::uint64_t head;
+        std::uint32_t row;
+    };
+    std::vector<SortEntry> entries(count);
+    for (std::uint32_t row = 0; row < count; ++row) {
+        std::uint64_t head = 0;
+        const char* key = keys.data() + static_cast<std::size_t>(row) * keyLength;
+        for (int i = 0; i < 8; ++i) {
+            head = head << 8 | (i < keyLength ? static_cast<unsigned char>(key[i]) : 0u);
+        }
+        entries[row] = { head, row };
+    }
+    const std::size_t tail = keyLength > 8 ? keyLength - 8u : 0;
+    std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+        if (a.head != b.head) {
+            return a.head < b.head;
+        }
+        const int rest = tail == 0 ? 0
+                                   : std::memcmp(keys.data() + static_cast<std::size_t>(a.row) * keyLength + 8,
+                                                 keys.data() + static_cast<std::size_t>(b.row) * keyLength + 8, tail);
+        return rest != 0 ? rest < 0 : a.row < b.row;
     });
 
     // File header (the tag directory's own header), the directory's leaf, the tag header, then
     // the tag's tree.
     std::string file(kTagHeaderSize, '\0');
+    // Compressed leaves take about the key length per key; interior pages add a few percent.
+    file.reserve(4 * kTagHeaderSize + count * (keyLength + 8u) + 4 * kPageSize);
     const std::uint32_t tagHeader = kTagHeaderSize + kPageSize;
     std::string name = upperTrimmed(tagName).substr(0, kDirectoryKeyLength);
     name.resize(kDirectoryKeyLength, ' ');
@@ -567,8 +594,8 @@ std::string CdxIndex::build(std::string_view tagName, std::string_view keyExpres
     file.append(kTagHeaderSize, '\0');
 
     TreeBuilder tree(file, keyLength, LeafLayout::forKeys(keyLength, static_cast<std::uint32_t>(count)));
-    for (const std::uint32_t row : order) {
-        tree.add(keys.data() + static_cast<std::size_t>(row) * keyLength, row + 1);
+    for (const SortEntry& entry : entries) {
+        tree.add(keys.data() + static_cast<std::size_t>(entry.row) * keyLength, entry.row + 1);
     }
     const std::uint32_t root = tree.finish();
 

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace lengths {
@@ -75,6 +74,7 @@ private:
         std::vector<std::uint32_t> records;
         std::uint32_t right = 0xFFFFFFFFu;
         std::uint16_t keyLength = 0;
+        bool decoded = false; // tried already
         bool valid = false;
     };
 
@@ -84,9 +84,9 @@ private:
 
     std::string m_bytes;
     std::vector<CdxTag> m_tags;
-    // Decoded leaves: decoding a compressed leaf costs more than a seek may, so each is
-    // decoded once per open.
-    mutable std::unordered_map<std::uint32_t, Leaf> m_leaves;
+    // Decoded leaves by page number: decoding a compressed leaf costs more than a seek may, so
+    // each is decoded once per open.
+    mutable std::vector<Leaf> m_leaves;
 };
 
 } // namespace lengths

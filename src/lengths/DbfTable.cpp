@@ -179,7 +179,7 @@ std::optional<DbfTable> DbfTable::create(const std::vector<DbfField>& fields)
     return table;
 }
 
-std::optional<DbfTable> DbfTable::parse(std::string_view bytes)
+std::optional<DbfTable> DbfTable::parse(std::string bytes)
 {
     if (bytes.size() < kFileHeaderSize + kDescriptorSize + 1
         || !isKnownVersion(static_cast<unsigned char>(bytes[0]))) {
@@ -197,7 +197,7 @@ std::optional<DbfTable> DbfTable::parse(std::string_view bytes)
         if (at + kDescriptorSize > headerLength || table.m_fields.size() == 255) {
             return std::nullopt;
         }
-        const std::string_view raw = bytes.substr(at, 11);
+        const std::string_view raw = std::string_view(bytes).substr(at, 11);
         DbfField field;
         field.name = std::string(raw.substr(0, std::min(raw.find('\0'), raw.size())));
         field.type = upper(bytes[at + 11]);
@@ -221,8 +221,11 @@ std::optional<DbfTable> DbfTable::parse(std::string_view bytes)
         return std::nullopt;
     }
     table.m_count = static_cast<std::uint32_t>(count);
-    table.m_header = std::string(bytes.substr(0, headerLength));
-    table.m_records = std::string(bytes.substr(headerLength, count * length));
+    table.m_header = bytes.substr(0, headerLength);
+    // The records stay in the buffer they were read into: no second copy of a large table.
+    bytes.resize(headerLength + count * length);
+    bytes.erase(0, headerLength);
+    table.m_records = std::move(bytes);
     return table;
 }
 
@@ -288,20 +291,37 @@ std::optional<double> DbfTable::numericValue(std::uint32_t record, int field) co
         return std::nullopt;
     }
     const std::string_view text = trimBlanks(*bytes);
+    // Look-ups read this for every hit, so it is parsed in place: sign, digits, point, digits.
+    std::size_t at = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    at += !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    double mantissa = 0;
+    int digits = 0;
+    int decimals = -1;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + (c - '0');
+            ++digits;
+            decimals += decimals >= 0 ? 1 : 0;
+        } else if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
     if (text.empty()) {
         return 0.0;
     }
-    const DecimalText number = scanDecimal(text);
-    if (number.consumed != text.size() || (number.integer.empty() && number.fraction.empty())) {
+    if (digits == 0) {
         return std::nullopt;
     }
     // All digits as one integer, divided once: "0.750" gives exactly the double nearest 0.75.
-    double mantissa = 0;
-    for (char c : number.integer + number.fraction) {
-        mantissa = mantissa * 10 + (c - '0');
-    }
-    const double value = mantissa / std::pow(10.0, static_cast<double>(number.fraction.size()));
-    return number.negative ? -value : value;
+    static constexpr double kPowers[] = { 1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10 };
+    const int scale = std::max(decimals, 0);
+    const double value = scale < static_cast<int>(std::size(kPowers)) ? mantissa / kPowers[scale]
+                                                                       : mantissa / std::pow(10.0, scale);
+    return negative ? -value : value;
 }
 
 void DbfTable::zap()

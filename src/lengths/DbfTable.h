@@ -37,7 +37,7 @@ public:
     // The table in these bytes; nothing when the header or the field descriptors are not those
     // of a dBASE table. The record count comes from the size (a partial last record is dropped),
     // never from the header's count.
-    static std::optional<DbfTable> parse(std::string_view bytes);
+    static std::optional<DbfTable> parse(std::string bytes);
 
     // The whole file: header dated `date`, true record count, records, end-of-file mark.
     std::string serialize(const platform::Date& date) const;

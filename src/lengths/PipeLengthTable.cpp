@@ -67,11 +67,11 @@ std::string PipeLengthTable::inUseText(const std::string& programFolder)
 
 std::optional<std::vector<DbfField>> PipeLengthTable::fieldsOf(const std::string& tablePath)
 {
-    const auto bytes = platform::readFile(tablePath);
+    auto bytes = platform::readFile(tablePath);
     if (!bytes) {
         return std::nullopt;
     }
-    const auto table = DbfTable::parse(*bytes);
+    const auto table = DbfTable::parse(std::move(*bytes));
     if (!table) {
         return std::nullopt;
     }
@@ -103,12 +103,12 @@ OpenStatus PipeLengthTable::open(const std::string& tablePath, OpenMode mode)
     default:
         return refuse(OpenStatus::Failed, tablePath + ": " + m_tableFile.errorText());
     }
-    const auto tableBytes = m_tableFile.readAll();
+    auto tableBytes = m_tableFile.readAll();
     if (!tableBytes) {
         return refuse(OpenStatus::Failed, tablePath + ": " + m_tableFile.errorText());
     }
     m_tablePath = tablePath;
-    m_table = DbfTable::parse(*tableBytes);
+    m_table = DbfTable::parse(std::move(*tableBytes));
     if (!m_table || !hasLookupLayout(*m_table)) {
         return refuse(OpenStatus::Failed, tablePath + ": not a pipe-length table");
     }

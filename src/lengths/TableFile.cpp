@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,6 +34,7 @@ namespace {
     int readSome(int fd, char* data, unsigned size) { return _read(fd, data, size); }
     int writeSome(int fd, const char* data, unsigned size) { return _write(fd, data, size); }
     long long position(int fd) { return _telli64(fd); }
+    long long sizeOf(int fd) { return _filelengthi64(fd); }
     bool truncateTo(int fd, long long size) { return _chsize_s(fd, size) == 0; }
     bool flushToDisk(int fd) { return _commit(fd) == 0; }
     void closeFile(int fd) { _close(fd); }
@@ -60,6 +62,11 @@ namespace {
     long readSome(int fd, char* data, unsigned size) { return ::read(fd, data, size); }
     long writeSome(int fd, const char* data, unsigned size) { return ::write(fd, data, size); }
     long long position(int fd) { return ::lseek(fd, 0, SEEK_CUR); }
+    long long sizeOf(int fd)
+    {
+        struct stat info {};
+        return ::fstat(fd, &info) == 0 ? static_cast<long long>(info.st_size) : 0;
+    }
     bool truncateTo(int fd, long long size) { return ::ftruncate(fd, size) == 0; }
     bool flushToDisk(int fd) { return ::fsync(fd) == 0; }
     void closeFile(int fd) { ::close(fd); }
@@ -109,23 +116,26 @@ std::optional<std::string> TableFile::readAll()
         fail();
         return std::nullopt;
     }
-    std::string bytes;
+    // One buffer of the file's size (a byte more to see the end); it grows should the file have.
+    std::string bytes(static_cast<std::size_t>(std::max<long long>(sizeOf(m_fd), 0)) + 1, '\0');
+    std::size_t size = 0;
     for (;;) {
-        const std::size_t had = bytes.size();
-        bytes.resize(had + kChunk);
-        const auto got = readSome(m_fd, bytes.data() + had, kChunk);
+        if (size == bytes.size()) {
+            bytes.resize(size + kChunk);
+        }
+        const auto got = readSome(m_fd, bytes.data() + size, static_cast<unsigned>(std::min<std::size_t>(bytes.size() - size, kChunk)));
         if (got < 0) {
             if (errno == EINTR) {
-                bytes.resize(had);
                 continue;
             }
             fail();
             return std::nullopt;
         }
-        bytes.resize(had + static_cast<std::size_t>(got));
         if (got == 0) {
+            bytes.resize(size);
             return bytes;
         }
+        size += static_cast<std::size_t>(got);
     }
 }
 
