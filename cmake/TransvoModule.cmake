@@ -21,9 +21,10 @@ endfunction()
 
 # transvo_test(<module> [DEPS <targets...>])
 #
-# One GoogleTest executable per test folder, from every .cpp in tests/<module>/.
+# One GoogleTest executable per test folder, from every .cpp in tests/<module>/. OWN_MAIN: the
+# folder brings its own main() (the GUI tests create their QApplication there).
 function(transvo_test module)
-    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "OWN_MAIN" "" "DEPS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${module}/*.cpp)
     if(NOT sources)
         return()
@@ -31,7 +32,10 @@ function(transvo_test module)
     add_executable(test_${module} ${sources})
     set_target_properties(test_${module} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     target_include_directories(test_${module} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(test_${module} PRIVATE ${ARG_DEPS} transvo_testsupport GTest::gtest GTest::gtest_main)
+    target_link_libraries(test_${module} PRIVATE ${ARG_DEPS} transvo_testsupport GTest::gtest)
+    if(NOT ARG_OWN_MAIN)
+        target_link_libraries(test_${module} PRIVATE GTest::gtest_main)
+    endif()
     target_compile_definitions(test_${module} PRIVATE
         TRANSVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         TRANSVO_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"

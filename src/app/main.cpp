@@ -1,11 +1,25 @@
+#include "app/TRANSFER.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "ui/QtMessages.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Transvo v4.14"));
+    // The text conversion defaults (dates "YYYY-MM-DD", decimal comma, 3 decimals) are the
+    // explicit helpers of platform/TextFormat.h and formatDate; the process locale stays as it is
+    // so no library writes a file or a request in the user's number format by accident.
+    QApplication application(argc, argv);
+    // The windows are laid out as classic dialogs; the classic style draws them as such on every
+    // platform (group captions on the frame line, flat list header).
+    application.setStyle(QStringLiteral("Windows"));
+    application.setApplicationName(QStringLiteral("Transvo"));
+    application.setApplicationVersion(QStringLiteral("4.14"));
+
+    ui::QtMessages messages;
+    const platform::SystemClock clock;
+    TRANSFER window(messages, platform::programFolder(), clock);
     window.show();
-    return app.exec();
+    return application.exec();
 }

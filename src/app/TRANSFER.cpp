@@ -1,0 +1,275 @@
+#include "app/TRANSFER.h"
+
+#include "app/HelpWindow.h"
+#include "app/SourceFiles.h"
+#include "config/ConfigReader.h"
+#include "dialogs/INFO.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "ui/DialogLayout.h"
+#include "ui/Images.h"
+#include "ui/MenuLayout.h"
+#include "ui/QtMessages.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QStyle>
+
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+// Restores the normal pointer however the busy part ends.
+class BusyPointer
+{
+public:
+    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+struct Column
+{
+    const char* caption;
+    int characters;
+};
+
+// clang-format off
+const Column kColumns[] = {
+    {"Bestand", 18},
+    {"Tijd",     7},
+    {"Datum",   10},
+};
+// clang-format on
+
+} // namespace
+
+TRANSFER::TRANSFER(platform::Messages& messages, std::string programFolder, const platform::Clock& clock,
+                   QWidget* parent)
+    : QMainWindow(parent)
+    , m_messages(messages)
+    , m_programFolder(std::move(programFolder))
+    , m_clock(clock)
+    , m_deployment(platform::readDeployment(platform::joinPath(m_programFolder, "deployment.ini")))
+    , m_helpFile(HelpWindow::helpFile(m_programFolder))
+{
+    // Boxes shown during start-up and by the commands belong to this window.
+    if (auto* boxes = dynamic_cast<ui::QtMessages*>(&m_messages)) {
+        boxes->setOwner(this);
+    }
+    buildWindow();
+    openingSequence();
+}
+
+TRANSFER::~TRANSFER() = default;
+
+void TRANSFER::buildWindow()
+{
+    const ui::DialogLayout layout = ui::DialogLayout::load(QStringLiteral("TRANSFER"));
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("TRANSFER_CLIENT"));
+    layout.build(client);
+    setCentralWidget(client);
+    setObjectName(layout.name());
+    setWindowTitle(layout.caption());
+    setAccessibleName(layout.caption());
+    setWindowIcon(ui::A_ICOON());
+    setFont(layout.dialogFont());
+
+    layout.bind(this, "GROUPBOX3", controls.GROUPBOX3);
+    layout.bind(this, "PBT_SENDORDER", controls.PBT_SENDORDER);
+    layout.bind(this, "PBT_MAIL", controls.PBT_MAIL);
+    layout.bind(this, "LISTVIEW_TRANSFER", controls.LISTVIEW_TRANSFER);
+    layout.bind(this, "GROUPBOX5", controls.GROUPBOX5);
+    layout.bind(this, "PBT_EXTRA", controls.PBT_EXTRA);
+    layout.bind(this, "ICO_ORD_OFF", controls.ICO_ORD_OFF);
+    layout.bind(this, "ICO_ORD_ON", controls.ICO_ORD_ON);
+    layout.bind(this, "TXT_SCHEMA", controls.TXT_SCHEMA);
+    layout.bind(this, "RBT_BE", controls.RBT_BE);
+    layout.bind(this, "RBT_NL", controls.RBT_NL);
+    layout.bind(this, "ICO_BENL", controls.ICO_BENL);
+    layout.bind(this, "RADIOBUTTONGROUP1", controls.RADIOBUTTONGROUP1);
+
+    const QMap<QString, QAction*> commands = ui::MenuLayout::load(QStringLiteral("TRANSFER_MENU")).build(menuBar());
+    connect(commands.value(QStringLiteral("TRANSFER_TABS")), &QAction::triggered, this, &TRANSFER::showSettings);
+    connect(commands.value(QStringLiteral("INFO")), &QAction::triggered, this, &TRANSFER::showInfo);
+    connect(commands.value(QStringLiteral("HELPCONTENTS")), &QAction::triggered, this, &TRANSFER::HELPCONTENTS);
+
+    connect(controls.PBT_SENDORDER, &QPushButton::clicked, this, &TRANSFER::PBT_SENDORDER);
+    connect(controls.PBT_MAIL, &QPushButton::clicked, this, &TRANSFER::PBT_MAIL);
+    connect(controls.PBT_EXTRA, &QPushButton::clicked, this, &TRANSFER::PBT_EXTRA);
+
+    // A dialog-like window: its size is the layout's, with the menu bar on top.
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+void TRANSFER::openingSequence()
+{
+    m_workFolder = platform::workFolder(m_programFolder);
+    readSettings();
+    ui::setCaption(controls.TXT_SCHEMA, QString::fromStdString(m_settings.Schema));
+    LISTVIEWCOLUMNS_FILL();
+    {
+        BusyPointer busy;
+        if (!m_settings.Schema.empty()) {
+            LISTVIEW_FILL();
+        }
+    }
+    const bool mails = m_settings.ICM == "ML" && m_settings.Schema == "ICM";
+    controls.PBT_SENDORDER->setVisible(!mails);
+    controls.PBT_MAIL->setVisible(mails);
+    showOrderInfoState();
+    deleteLeftoverDocument();
+    if (m_settings.Filiaal == "BEL") {
+        runLengthsUpdateCheck();
+    }
+    showShopChoice();
+    m_conversion = std::make_unique<convert::Conversion>(m_settings, m_workFolder, m_messages, m_clock);
+}
+
+// Fills the record from config.xml in the work folder. Whatever is wrong with the file has been
+// told by the reader; the window then opens with the settings it could take, empty at worst.
+void TRANSFER::readSettings()
+{
+    config::readConfig(m_workFolder, m_settings, m_messages);
+}
+
+void TRANSFER::deleteLeftoverDocument()
+{
+    const std::string path = platform::joinPath(m_workFolder, "dtbs.xml");
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (error || !std::filesystem::exists(status)) {
+        return;
+    }
+    // A folder of that name is never removed: it is not ours. It is reported all the same,
+    // since no order can be written while it stands there.
+    const bool removed = !std::filesystem::is_directory(status) && platform::removeFile(path);
+    if (!removed) {
+        m_messages.error("Bestand " + path + " niet gewist.");
+    }
+}
+
+// Seam to the pipe-length update check: at most once in 30 days it compares the local list
+// with the published one. Runs only for the Belgian branch.
+void TRANSFER::runLengthsUpdateCheck()
+{
+}
+
+void TRANSFER::showShopChoice()
+{
+    const bool choice = m_settings.Webpagina == "YES";
+    controls.RBT_BE->setVisible(choice);
+    controls.RBT_NL->setVisible(choice);
+    controls.RADIOBUTTONGROUP1->setVisible(choice);
+    controls.ICO_BENL->setVisible(choice);
+    if (choice) {
+        (m_settings.Filiaal == "BEL" ? controls.RBT_BE : controls.RBT_NL)->setChecked(true);
+    }
+}
+
+void TRANSFER::showOrderInfoState()
+{
+    const bool waiting = platform::fileSize(platform::joinPath(m_workFolder, "orderkop.txt")) > 0;
+    controls.ICO_ORD_OFF->setVisible(!waiting);
+    controls.ICO_ORD_ON->setVisible(waiting);
+}
+
+void TRANSFER::LISTVIEWCOLUMNS_FILL()
+{
+    QTreeWidget* list = controls.LISTVIEW_TRANSFER;
+    QStringList captions;
+    for (const Column& column : kColumns) {
+        captions << QString::fromLatin1(column.caption);
+    }
+    list->setColumnCount(static_cast<int>(captions.size()));
+    list->setHeaderLabels(captions);
+    list->header()->setSectionsMovable(false);
+    list->header()->setStretchLastSection(false);
+    // Widths count characters of the dialog's average letter, plus the cell's own margins and, in
+    // the first column, the check box, so "HH:MM:SS" and "YYYY-MM-DD" just fit.
+    const int character = ui::DialogLayout::baseUnits(list->font()).x;
+    const int margin = 2 * list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 6;
+    const int checkBox = list->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, list) + 4;
+    for (int i = 0; i < list->columnCount(); ++i) {
+        list->setColumnWidth(i, kColumns[i].characters * character + margin + (i == 0 ? checkBox : 0));
+    }
+}
+
+void TRANSFER::LISTVIEW_FILL()
+{
+    QTreeWidget* list = controls.LISTVIEW_TRANSFER;
+    list->clear();
+    const std::vector<SourceFile> files = listSourceFiles(m_settings.MapIn, m_settings.Extentie);
+    for (size_t i = 0; i < files.size(); ++i) {
+        const SourceFile& file = files[i];
+        auto* item = new QTreeWidgetItem(list);
+        item->setText(0, QString::fromStdString(file.name));
+        item->setText(1, QString::fromStdString(file.time));
+        item->setText(2, QString::fromStdString(file.date));
+        item->setData(0, Qt::UserRole, QString::fromStdString(file.path));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, i == 0 ? Qt::Checked : Qt::Unchecked);
+    }
+    update();
+}
+
+std::vector<std::string> TRANSFER::tickedFiles() const
+{
+    std::vector<std::string> paths;
+    const QTreeWidget* list = controls.LISTVIEW_TRANSFER;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        if (item->checkState(0) == Qt::Checked) {
+            paths.push_back(item->data(0, Qt::UserRole).toString().toStdString());
+        }
+    }
+    return paths;
+}
+
+bool TRANSFER::isBelgianShopChosen() const
+{
+    return controls.RBT_BE->isChecked();
+}
+
+void TRANSFER::sendOrder()
+{
+}
+
+void TRANSFER::PBT_MAIL()
+{
+}
+
+void TRANSFER::PBT_EXTRA()
+{
+    // The extra order information dialog runs here; whatever it stored, the icon follows.
+    showOrderInfoState();
+}
+
+void TRANSFER::showSettings()
+{
+}
+
+void TRANSFER::showInfo()
+{
+    ::INFO dialog(this);
+    std::optional<ui::QtMessages::OwnerScope> owner;
+    if (auto* boxes = dynamic_cast<ui::QtMessages*>(&m_messages)) {
+        owner.emplace(*boxes, &dialog);
+    }
+    dialog.exec();
+}
+
+void TRANSFER::HELPCONTENTS()
+{
+    if (m_helpWindow == nullptr) {
+        m_helpWindow = new HelpWindow(this);
+    }
+    if (!m_helpWindow->showTopic(m_helpFile, QStringLiteral("HelpContents"))) {
+        m_messages.error("Helpbestand " + m_helpFile + " niet gevonden.");
+    }
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "config/Settings.h"
+#include "convert/Conversion.h"
+#include "platform/Clock.h"
+#include "platform/Deployment.h"
+#include "platform/Messages.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class HelpWindow;
+
+// The main window: the source files of the input folder, the send or e-mail button, the
+// order-information state and the BE/NL choice. Closing it ends the program. The opening
+// sequence runs in the constructor, once the controls exist.
+class TRANSFER : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    TRANSFER(platform::Messages& messages, std::string programFolder, const platform::Clock& clock,
+             QWidget* parent = nullptr);
+    ~TRANSFER() override;
+
+    // What the commands of this window work with.
+    const config::Settings& settings() const { return m_settings; }
+    const std::string& workFolder() const { return m_workFolder; }
+    const std::string& programFolder() const { return m_programFolder; }
+    // deployment.ini of the program folder over the compiled-in defaults.
+    const platform::Deployment& deployment() const { return m_deployment; }
+    platform::Messages& messages() { return m_messages; }
+    const platform::Clock& clock() const { return m_clock; }
+    // The order and its readers; exists from the end of the opening sequence on.
+    convert::Conversion& conversion() { return *m_conversion; }
+
+    // Full paths of the ticked files, in list order.
+    std::vector<std::string> tickedFiles() const;
+    // True when the Belgian webshop is chosen on the window.
+    bool isBelgianShopChosen() const;
+
+    // Rebuilds the list from MapIn and Extentie; only the first file comes ticked.
+    void LISTVIEW_FILL();
+    // Adds the three list columns.
+    void LISTVIEWCOLUMNS_FILL();
+    // Shows the help at its topic "HelpContents".
+    void HELPCONTENTS();
+    // Shows ICO_ORD_ON when orderkop.txt holds data, ICO_ORD_OFF otherwise.
+    void showOrderInfoState();
+
+    // The controls, named as in the layout; a struct of their own because the button handlers
+    // carry the buttons' names.
+    struct Controls
+    {
+        QGroupBox* GROUPBOX3 = nullptr;
+        QPushButton* PBT_SENDORDER = nullptr;
+        QPushButton* PBT_MAIL = nullptr;
+        QTreeWidget* LISTVIEW_TRANSFER = nullptr;
+        QGroupBox* GROUPBOX5 = nullptr;
+        QPushButton* PBT_EXTRA = nullptr;
+        QLabel* ICO_ORD_OFF = nullptr;
+        QLabel* ICO_ORD_ON = nullptr;
+        QLabel* TXT_SCHEMA = nullptr;
+        QRadioButton* RBT_BE = nullptr;
+        QRadioButton* RBT_NL = nullptr;
+        QLabel* ICO_BENL = nullptr;
+        QGroupBox* RADIOBUTTONGROUP1 = nullptr;
+    };
+    Controls controls;
+
+public slots:
+    void PBT_SENDORDER() { sendOrder(); }
+    void PBT_MAIL();
+    void PBT_EXTRA();
+    void showSettings();
+    void showInfo();
+
+private:
+    void buildWindow();
+    void openingSequence();
+    void readSettings();
+    void deleteLeftoverDocument();
+    void runLengthsUpdateCheck();
+    void showShopChoice();
+    void sendOrder();
+
+    platform::Messages& m_messages;
+    const std::string m_programFolder;
+    const platform::Clock& m_clock;
+    const platform::Deployment m_deployment;
+    const std::string m_helpFile;
+    std::string m_workFolder;
+    config::Settings m_settings;
+    std::unique_ptr<convert::Conversion> m_conversion;
+    HelpWindow* m_helpWindow = nullptr;
+};

@@ -1,0 +1,216 @@
+#include "ui/DialogLayout.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+using ui::BaseUnits;
+using ui::DialogLayout;
+
+namespace {
+
+DialogLayout parsed(const char* text)
+{
+    QString error;
+    const auto layout = DialogLayout::parse(QString::fromUtf8(text), &error);
+    EXPECT_TRUE(layout.has_value()) << error.toStdString();
+    return layout.value_or(*DialogLayout::parse("dialog - X - 0 0 1 1"));
+}
+
+const char* const kSample = R"(# a comment line
+dialog  -   SAMPLE   "Sample ""one"""  0  0  200 100 font="MS Shell Dlg" pt=8
+text    10  -        "&Contract:"      4  4  40  8
+edit    11  SLE_CONTRACT -             48 4  60  12  maxlength=10
+text    12  TXT_REF  "Referentie"      4  20 40  8
+edit    13  SLE_REF  -                 48 40 60  12  password
+edit    14  SLE_REF2 -                 48 60 60  12  label=TXT_REF
+radio   20  RBT_A    "A"               4  80 20  10  group=G1 value=a
+radio   21  RBT_B    "B"               30 80 20  10  group=G1 value=b
+radio   22  RBT_C    "C"               60 80 20  10  group=G2
+radio   23  RBT_D    "D"               90 80 20  10  group=G2
+button  30  PB_OK    "&Opslaan"        140 80 50 14 default
+groupbox 31 -        -                 0  0  200 100 accessible="Rand"
+)";
+
+} // namespace
+
+TEST(DialogUnits, RoundLikeMulDiv)
+{
+    const struct
+    {
+        int a, b, c, expected;
+    } cases[] = { { 353, 6, 4, 530 }, { 174, 13, 8, 283 }, { 7, 13, 8, 11 }, { 1, 6, 4, 2 },
+                  { 5, 7, 4, 9 },     { -3, 6, 4, -5 },    { 0, 6, 4, 0 },   { 3, 6, 0, -1 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.a) + "*" + std::to_string(c.b) + "/" + std::to_string(c.c));
+        EXPECT_EQ(DialogLayout::mulDiv(c.a, c.b, c.c), c.expected);
+    }
+}
+
+TEST(DialogUnits, ConvertEachEdgeSoNeighboursStayFlush)
+{
+    const BaseUnits base{ 6, 13 };
+    EXPECT_EQ(DialogLayout::toPixels(QRect(8, 7, 236, 111), base), QRect(12, 11, 354, 181));
+    // Two controls that touch in dialog units touch in pixels too, whatever the rounding.
+    const QRect left = DialogLayout::toPixels(QRect(3, 3, 5, 5), base);
+    const QRect right = DialogLayout::toPixels(QRect(8, 3, 5, 5), base);
+    EXPECT_EQ(left.x() + left.width(), right.x());
+}
+
+TEST(DialogUnits, ComeFromThePinnedDialogFont)
+{
+    const DialogLayout layout = parsed(kSample);
+    const QFont font = layout.dialogFont();
+    EXPECT_EQ(font.family(), "DejaVu Sans");
+    EXPECT_DOUBLE_EQ(font.pointSizeF(), 8.0);
+    const BaseUnits base = DialogLayout::baseUnits(font);
+    // The average letter of an 8 point sans face on a 96 dpi screen is 6 or 7 pixels wide and
+    // the face about 13 high; far off means the wrong font or the wrong formula.
+    EXPECT_GE(base.x, 5);
+    EXPECT_LE(base.x, 8);
+    EXPECT_GE(base.y, 11);
+    EXPECT_LE(base.y, 15);
+
+    QWidget surface;
+    layout.build(&surface);
+    EXPECT_EQ(surface.size(), DialogLayout::toPixels(QRect(0, 0, 200, 100), base).size());
+    const auto* edit = surface.findChild<QLineEdit*>("SLE_CONTRACT");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->geometry(), DialogLayout::toPixels(QRect(48, 4, 60, 12), base));
+}
+
+TEST(DialogLayoutTable, ReadsQuotesDashesAndFlags)
+{
+    const DialogLayout layout = parsed(kSample);
+    EXPECT_EQ(layout.name(), "SAMPLE");
+    EXPECT_EQ(layout.caption(), "Sample \"one\"");
+    EXPECT_EQ(layout.sizeInUnits(), QSize(200, 100));
+    ASSERT_EQ(layout.controls().size(), 11);
+    const ui::LayoutControl* text = layout.control("ID_10");
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->name.isEmpty());
+    EXPECT_EQ(text->caption, "&Contract:");
+    const ui::LayoutControl* edit = layout.control("SLE_CONTRACT");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->caption.isEmpty());
+    EXPECT_EQ(edit->flag("maxlength"), "10");
+    EXPECT_EQ(layout.control("RBT_A")->flag("value"), "a");
+    EXPECT_EQ(layout.control("ID_31")->flag("accessible"), "Rand");
+}
+
+TEST(DialogLayoutTable, RejectsBrokenRowsWithTheirLine)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "", "no dialog row" },
+        { "button 1 PB \"Open 0 0 10 10", "line 1: unbalanced quote" },
+        { "button 1 PB x 0 0 10 10", "line 1: the first row must be the dialog" },
+        { "dialog - D - 0 0 10 10\n\nbutton 1 PB x 0 0 10", "line 3: needs kind, id, name, caption, x, y, w, h" },
+        { "dialog - D - 0 0 10 10\nbutton 1 PB x 0 zero 10 10", "line 2: bad number 'zero'" },
+        { "dialog - D - 0 0 10 10\nbutton x1 PB x 0 0 10 10", "line 2: bad id 'x1'" },
+        { "dialog - D - 0 0 10 10\nbutton - - x 0 0 10 10", "line 2: a control needs a name or an id" },
+        { "dialog - D - 0 0 10 10\nbutton 1 PB x 0 0 99999 10", "line 2: bad number '99999'" },
+    };
+    for (const auto& [text, reason] : cases) {
+        SCOPED_TRACE(text);
+        QString error;
+        EXPECT_FALSE(DialogLayout::parse(QString::fromUtf8(text), &error).has_value());
+        EXPECT_EQ(error.toStdString(), reason);
+    }
+}
+
+TEST(DialogLayoutBuild, NamesEveryControlForScreenReaders)
+{
+    QWidget surface;
+    parsed(kSample).build(&surface);
+    const std::pair<const char*, const char*> cases[] = {
+        { "ID_10", "Contract:" },        // mnemonic mark dropped
+        { "SLE_CONTRACT", "Contract:" }, // the label just before it
+        { "SLE_REF2", "Referentie" },    // the label it names
+        { "PB_OK", "Opslaan" },
+        { "ID_31", "Rand" },
+    };
+    for (const auto& [name, accessible] : cases) {
+        SCOPED_TRACE(name);
+        const QWidget* control = surface.findChild<QWidget*>(name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->accessibleName(), accessible);
+    }
+    EXPECT_EQ(surface.findChild<QLineEdit*>("SLE_REF")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(surface.findChild<QLineEdit*>("SLE_CONTRACT")->maxLength(), 10);
+    EXPECT_TRUE(surface.findChild<QPushButton*>("PB_OK")->isDefault());
+}
+
+TEST(DialogLayoutBuild, KeepsEachRadioGroupApart)
+{
+    QWidget surface;
+    parsed(kSample).build(&surface);
+    auto* a = surface.findChild<QRadioButton*>("RBT_A");
+    auto* b = surface.findChild<QRadioButton*>("RBT_B");
+    auto* c = surface.findChild<QRadioButton*>("RBT_C");
+    auto* d = surface.findChild<QRadioButton*>("RBT_D");
+    a->setChecked(true);
+    c->setChecked(true);
+    b->setChecked(true);
+    EXPECT_FALSE(a->isChecked());
+    EXPECT_TRUE(b->isChecked());
+    EXPECT_TRUE(c->isChecked());
+    d->setChecked(true);
+    EXPECT_FALSE(c->isChecked());
+    EXPECT_TRUE(b->isChecked());
+    EXPECT_EQ(b->property("value").toString(), "b");
+}
+
+TEST(DialogLayoutBuild, PutsFramesBeneathTheControlsAfterThem)
+{
+    QWidget surface;
+    parsed(kSample).build(&surface);
+    const QWidget* frame = surface.findChild<QGroupBox*>("ID_31");
+    ASSERT_NE(frame, nullptr);
+    // The frame is listed last but must neither cover nor swallow clicks for the others.
+    EXPECT_EQ(surface.children().indexOf(const_cast<QWidget*>(frame)), 0);
+    EXPECT_TRUE(frame->testAttribute(Qt::WA_TransparentForMouseEvents));
+    surface.show();
+    EXPECT_EQ(surface.childAt(QPoint(3, 3)), nullptr);
+    auto* edit = surface.findChild<QLineEdit*>("SLE_CONTRACT");
+    EXPECT_EQ(surface.childAt(edit->geometry().center()), edit);
+}
+
+TEST(DialogLayoutBind, FindsAControlOfTheRightType)
+{
+    const DialogLayout layout = parsed(kSample);
+    QWidget surface;
+    layout.build(&surface);
+    QPushButton* button = nullptr;
+    layout.bind(&surface, "PB_OK", button);
+    EXPECT_EQ(button, surface.findChild<QPushButton*>("PB_OK"));
+}
+
+TEST(DialogLayoutBindDeathTest, StopsAtAMissingName)
+{
+    const DialogLayout layout = parsed(kSample);
+    EXPECT_DEATH(
+        {
+            QWidget surface;
+            layout.build(&surface);
+            QPushButton* button = nullptr;
+            layout.bind(&surface, "PB_CANCEL", button);
+        },
+        "Dialog SAMPLE: no control named PB_CANCEL");
+}
+
+TEST(DialogLayoutBindDeathTest, StopsAtAControlOfAnotherType)
+{
+    const DialogLayout layout = parsed(kSample);
+    EXPECT_DEATH(
+        {
+            QWidget surface;
+            layout.build(&surface);
+            QPushButton* button = nullptr;
+            layout.bind(&surface, "SLE_CONTRACT", button);
+        },
+        "Dialog SAMPLE: control SLE_CONTRACT is a QLineEdit, not a QPushButton");
+}

@@ -1,0 +1,103 @@
+#include "ui/QtMessages.h"
+
+#include "GuiTestSupport.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QMessageBox>
+#include <gtest/gtest.h>
+
+using gui_test::onNextModal;
+
+namespace {
+
+struct Seen
+{
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QList<QMessageBox::StandardButton> buttons;
+    QWidget* owner = nullptr;
+};
+
+void recordNextBox(Seen& seen, QMessageBox::StandardButton press = QMessageBox::NoButton)
+{
+    onNextModal([&seen, press](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        seen.caption = box->windowTitle();
+        seen.text = box->text();
+        seen.icon = box->icon();
+        for (QAbstractButton* button : box->buttons()) {
+            seen.buttons << box->standardButton(button);
+        }
+        seen.owner = box->parentWidget();
+        if (press != QMessageBox::NoButton) {
+            box->button(press)->click();
+        }
+    });
+}
+
+} // namespace
+
+TEST(QtMessages, ShowsErrorsAsCriticalBoxesCaptionedFout)
+{
+    ui::QtMessages messages;
+    QWidget window;
+    messages.setOwner(&window);
+    Seen seen;
+    recordNextBox(seen);
+    messages.error("Bestand x niet gewist.");
+    EXPECT_EQ(seen.caption, "Fout");
+    EXPECT_EQ(seen.text, "Bestand x niet gewist.");
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.buttons, QList<QMessageBox::StandardButton>{ QMessageBox::Ok });
+    EXPECT_EQ(seen.owner, &window);
+}
+
+TEST(QtMessages, ShowsMessagesWithTheirCaptionAndIcon)
+{
+    ui::QtMessages messages;
+    const std::pair<platform::MessageIcon, QMessageBox::Icon> icons[] = {
+        { platform::MessageIcon::None, QMessageBox::NoIcon },
+        { platform::MessageIcon::Warning, QMessageBox::Warning },
+        { platform::MessageIcon::Information, QMessageBox::Information },
+    };
+    for (const auto& [icon, expected] : icons) {
+        Seen seen;
+        recordNextBox(seen);
+        messages.message("Geen configuratie, zie tabblad in menu.", "Letop ", icon);
+        EXPECT_EQ(seen.caption, "Letop ");
+        EXPECT_EQ(seen.icon, expected);
+        EXPECT_EQ(seen.buttons, QList<QMessageBox::StandardButton>{ QMessageBox::Ok });
+    }
+}
+
+TEST(QtMessages, AnswersQuestionsWithTheButtonPressed)
+{
+    ui::QtMessages messages;
+    for (const auto& [press, answer] : { std::pair{ QMessageBox::Yes, true }, std::pair{ QMessageBox::No, false } }) {
+        Seen seen;
+        recordNextBox(seen, press);
+        EXPECT_EQ(messages.question("Druk Ja voor meer details", "Fout bij order verzenden",
+                                    platform::MessageIcon::Question),
+                  answer);
+        EXPECT_EQ(seen.buttons.size(), 2);
+    }
+}
+
+TEST(QtMessages, LetsADialogOwnItsBoxesWhileItIsOpen)
+{
+    ui::QtMessages messages;
+    QWidget window;
+    QDialog dialog(&window);
+    messages.setOwner(&window);
+    {
+        ui::QtMessages::OwnerScope scope(messages, &dialog);
+        Seen seen;
+        recordNextBox(seen);
+        messages.error("x");
+        EXPECT_EQ(seen.owner, &dialog);
+    }
+    EXPECT_EQ(messages.owner(), &window);
+}
