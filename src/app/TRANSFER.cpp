@@ -4,6 +4,7 @@
 #include "app/SourceFiles.h"
 #include "config/ConfigReader.h"
 #include "dialogs/INFO.h"
+#include "lengths/UpdateCheck.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "ui/DialogLayout.h"
@@ -154,10 +155,12 @@ void TRANSFER::deleteLeftoverDocument()
     }
 }
 
-// Seam to the pipe-length update check: at most once in 30 days it compares the local list
-// with the published one. Runs only for the Belgian branch.
+// At most once in 30 days the local pipe-length list is compared with the published one; the
+// check tells the user itself what it found.
 void TRANSFER::runLengthsUpdateCheck()
 {
+    BusyPointer busy;
+    lengths::UpdateCheck(m_programFolder, m_deployment.lengthsCheck, m_clock, m_messages).run();
 }
 
 void TRANSFER::showShopChoice()

@@ -260,6 +260,30 @@ TEST_F(OpeningSequence, ReportsALeftoverItCannotDeleteAndGoesOn)
     EXPECT_EQ(window.conversion().workFolder(), m_work);
 }
 
+TEST_F(OpeningSequence, ChecksForPipeLengthUpdatesOnlyForTheBelgianBranch)
+{
+    const struct
+    {
+        const char* filiaal;
+        const char* lastCheck;
+        bool checks;
+    } cases[] = { { "BEL", nullptr, true }, { "NED", nullptr, false }, { "bel", nullptr, false },
+                  { "BEL", "2026-12-01", false } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filiaal);
+        m_messages.clear();
+        std::filesystem::remove(m_program.file("lgt_versie.txt"));
+        if (c.lastCheck) {
+            writeText(m_program.file("lgt_versie.txt"), std::string("2026.01   ") + " " + c.lastCheck);
+        }
+        configure({ { "Filiaal", c.filiaal } });
+        open();
+        // The check server of this installation does not answer, so a check that runs fails aloud.
+        EXPECT_EQ(m_messages.texts(), c.checks ? std::vector<std::string>{ "Updatecontrole mislukt !" }
+                                               : std::vector<std::string>{});
+    }
+}
+
 TEST_F(OpeningSequence, BuildsEveryControlWithItsNameAndAccessibleName)
 {
     configure({ { "Schema", "CSV" } });
