@@ -158,7 +158,8 @@ namespace {
 struct HttpClient::Handle
 {
     CURL* curl = nullptr;
-    std::string caBundle; // system CAs plus the extra file, handed to libcurl as one blob
+    std::string caFile;   // the extra CA file, where the system's CA folder stays in use
+    std::string caBundle; // else the system CAs plus the extra file, handed over as one blob
     std::string caError;  // why the extra file could not be used
     ~Handle()
     {
@@ -182,6 +183,31 @@ HttpClient::HttpClient(std::string agent, std::string extraCaFile)
 
 HttpClient::~HttpClient() = default;
 
+// A CA file given to libcurl replaces its default bundle. Where the system's CAs are also
+// installed as a hashed folder, libcurl keeps searching that folder next to the file, so the
+// file alone does; elsewhere the system bundle and the extra file go in together as one blob,
+// which costs a parse of the whole bundle for every connection.
+void HttpClient::trustExtraCa(Handle& handle) const
+{
+    std::string error;
+    const auto extra = platform::readFile(m_extraCaFile, &error);
+    if (!extra) {
+        handle.caError = "Het certificatenbestand " + m_extraCaFile + " kan niet gelezen worden: " + error;
+        return;
+    }
+    const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+    if (info && info->capath && platform::folderExists(info->capath)) {
+        handle.caFile = m_extraCaFile;
+        return;
+    }
+    if (info && info->cainfo) {
+        if (const auto system = platform::readFile(info->cainfo)) {
+            handle.caBundle = *system + "\n";
+        }
+    }
+    handle.caBundle += *extra;
+}
+
 bool HttpClient::isOpen() const
 {
     return m_handle && m_handle->curl;
@@ -200,23 +226,8 @@ bool HttpClient::open()
     if (!handle->curl) {
         return false;
     }
-    // Setting a CA file in libcurl replaces the system bundle, so the extra file goes in
-    // together with the system's own.
     if (!m_extraCaFile.empty()) {
-        std::string error;
-        const auto extra = platform::readFile(m_extraCaFile, &error);
-        if (!extra) {
-            handle->caError = "Het certificatenbestand " + m_extraCaFile + " kan niet gelezen worden: " + error;
-        } else {
-            const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
-            if (info && info->cainfo) {
-                if (const auto system = platform::readFile(info->cainfo)) {
-                    handle->caBundle = *system;
-                    handle->caBundle += "\n";
-                }
-            }
-            handle->caBundle += *extra;
-        }
+        trustExtraCa(*handle);
     }
     m_handle = std::move(handle);
     return true;
@@ -298,6 +309,9 @@ HttpResponse HttpClient::perform(const std::string& url, const std::vector<std::
     set(curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reply));
     set(curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBody));
     set(curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply));
+    if (!m_handle->caFile.empty()) {
+        set(curl_easy_setopt(curl, CURLOPT_CAINFO, m_handle->caFile.c_str()));
+    }
     if (!m_handle->caBundle.empty()) {
         curl_blob blob { m_handle->caBundle.data(), m_handle->caBundle.size(), CURL_BLOB_NOCOPY };
         set(curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &blob));

@@ -84,6 +84,7 @@ public:
 
 private:
     struct Handle;
+    void trustExtraCa(Handle& handle) const;
     HttpResponse perform(const std::string& url, const std::vector<std::string>* headers, const std::string* body);
 
     std::string m_agent;

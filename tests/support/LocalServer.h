@@ -30,7 +30,8 @@ namespace testing_support {
 class LocalServer
 {
 public:
-    // script is a file name in the source tree's tools/ folder, or an absolute path.
+    // script is a file name in the source tree's tools/ folder (relative to the current folder
+    // where TRANSVO_SOURCE_DIR is not defined), or an absolute path.
     LocalServer(const std::string& script, const std::vector<std::string>& args,
                 std::chrono::milliseconds startTimeout = std::chrono::seconds(20))
     {
@@ -78,7 +79,11 @@ public:
         if (!script.empty() && script.front() == '/') {
             return script;
         }
+#ifdef TRANSVO_SOURCE_DIR
         return std::string(TRANSVO_SOURCE_DIR) + "/tools/" + script;
+#else
+        return "tools/" + script;
+#endif
     }
 
 private:
