@@ -1,5 +1,7 @@
 #include "ReaderRun.h"
 
+#include "config/XmlDocument.h"
+
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -36,6 +38,8 @@ TEST(MercisReader, WithoutFormTextsEndsBeforeTakingTheHeaderData)
     const std::pair<const char*, const char*> cases[] = {
         { "no TEXT at all", "<DOCUMENT><PAGE/></DOCUMENT>" },
         { "TEXT elsewhere", "<FORM><PAGE><TEXT>1</TEXT></PAGE><DOCUMENT/></FORM>" },
+        { "in a default namespace", "<DOCUMENT xmlns=\"urn:form\"><TEXT>1</TEXT></DOCUMENT>" },
+        { "with a prefix", "<f:DOCUMENT xmlns:f=\"urn:form\"><f:TEXT>1</f:TEXT></f:DOCUMENT>" },
     };
     for (const auto& [name, source] : cases) {
         SCOPED_TRACE(name);
@@ -45,6 +49,29 @@ TEST(MercisReader, WithoutFormTextsEndsBeforeTakingTheHeaderData)
         EXPECT_FALSE(run.document());
         EXPECT_TRUE(run.messages.empty());
         EXPECT_TRUE(run.orderkopLeft());
+    }
+}
+
+TEST(MercisReader, FindsTheFormTextsTheXPathFindsInTheSameOrder)
+{
+    // The contract number is the third form text, wherever the texts stand.
+    const char* cases[] = {
+        "<X><DOCUMENT><TEXT>a</TEXT></DOCUMENT><Y><DOCUMENT><TEXT>b</TEXT><TEXT>c<TEXT>d</TEXT></TEXT></DOCUMENT></Y></X>",
+        "<DOCUMENT><TEXT>a<DOCUMENT><TEXT>b</TEXT><TEXT>c</TEXT></DOCUMENT></TEXT><TEXT>d</TEXT></DOCUMENT>",
+        "<DOCUMENT><TEXT>a</TEXT><P><TEXT>x</TEXT></P><TEXT>b</TEXT><!-- c --><TEXT>c<b>2</b></TEXT></DOCUMENT>",
+        "<DOCUMENT><TEXT>a</TEXT><TEXT>b</TEXT><x:TEXT xmlns:x=\"u\">x</x:TEXT><TEXT>c</TEXT></DOCUMENT>",
+    };
+    for (const char* source : cases) {
+        SCOPED_TRACE(source);
+        config::XmlDocument xpath;
+        ASSERT_TRUE(xpath.loadMemory(source));
+        const auto nodes = xpath.select("//DOCUMENT/TEXT");
+        ASSERT_TRUE(nodes && nodes->size() > 2);
+        ReaderRun run;
+        run.conversion.VERWERK_MER(run.source(source));
+        const auto document = run.document();
+        ASSERT_TRUE(document);
+        EXPECT_NE(document->find("<Contract_number>" + (*nodes)[2].text() + "</Contract_number>"), std::string::npos);
     }
 }
 
