@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace convert {
@@ -51,6 +52,18 @@ std::string Conversion::orderkopPath() const
     return orderinfo::orderkopPath(m_workFolder);
 }
 
+namespace {
+
+    // Whole strings rather than literals: GCC 12 at -O3 warns falsely (-Wrestrict) on
+    // assigning short literals to a std::string.
+    const std::string kDomain = "billToAddressCode";
+    const std::string kDeploymentMode = "production";
+    const std::string kOrderType = "new";
+    const std::string kCurrency = "0";
+    const std::string kShippingMethod = "1";
+
+} // namespace
+
 void Conversion::VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin)
 {
     // A short list is filled up with empty texts rather than read past its end.
@@ -58,18 +71,18 @@ void Conversion::VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin)
         return position <= header.size() ? trimmed(header[position - 1]) : std::string();
     };
 
-    m_order.from.domain = "billToAddressCode";
+    m_order.from.domain = kDomain;
     m_order.from.Identity = m_settings.Identity;
     m_order.from.Secret = m_settings.Secret;
 
     m_order.request.DirectERP = m_settings.DirectERP;
-    m_order.request.deploymentMode = "production";
+    m_order.request.deploymentMode = kDeploymentMode;
 
     ORDER_HEADER& h = m_order.header;
     h.OrderDate = platform::formatDate(m_clock.today());
-    h.type = "new";
-    h.currency = "0";
-    h.Shipping_method = "1";
+    h.type = kOrderType;
+    h.currency = kCurrency;
+    h.Shipping_method = kShippingMethod;
     h.Contract_number = entry(1);
     h.Order_reference_number = entry(2);
     h.Additional_reference_1 = entry(3);
@@ -189,11 +202,20 @@ Quantity Conversion::convertMetres(const std::string& key, const Quantity& quant
     return m_settings.convertsMetres() ? VERWERK_LENGTE(key, quantity) : quantity;
 }
 
+void Conversion::reserveLines(std::size_t count, std::size_t sourceBytes)
+{
+    // Per line the date, a line number and a few bytes more than the source wrote.
+    m_order.lines.reserve(count, sourceBytes + count * (m_deliveryDate.size() + 12));
+}
+
 void Conversion::addLine(const Quantity& quantity, std::string_view article)
 {
     ++m_lineCount;
-    m_order.lines.push_back(
-        { quantity.text(m_decimalSeparator), m_deliveryDate, std::to_string(m_lineCount), trimmed(article) });
+    char number[24];
+    const auto written = std::to_chars(number, number + sizeof number, m_lineCount);
+    m_order.lines.push_back({ quantity.text(m_decimalSeparator), m_deliveryDate,
+                              std::string_view(number, static_cast<std::size_t>(written.ptr - number)),
+                              trimBlanks(article) });
 }
 
 } // namespace convert

@@ -107,6 +107,9 @@ public:
 
     // Empties the lines and the count; origin is where the article numbers' bytes come from.
     void beginLines(TextOrigin origin = TextOrigin::Bytes);
+    // Room for about this many lines whose article and quantity texts take sourceBytes in all,
+    // so a long order is not moved around while it grows.
+    void reserveLines(std::size_t count, std::size_t sourceBytes);
     // VERWERK_LENGTE when Besteleenheid is "MTR" and Filiaal is "BEL"; the quantity otherwise.
     Quantity convertMetres(const std::string& key, const Quantity& quantity);
     // Counts an accepted line and appends it: quantity text with the run's decimal separator,

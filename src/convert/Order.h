@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace convert {
@@ -48,15 +50,65 @@ struct ORDER_HEADER
     std::string isoCountryCode;
 };
 
+// One order line as the list hands it out: views into the list's own storage, valid until the
+// list changes.
 struct ORDER_LINE
 {
-    std::string quantity;
-    std::string deliveryDate;
-    std::string lineNumber;
-    std::string articleNumber;
+    std::string_view quantity;
+    std::string_view deliveryDate;
+    std::string_view lineNumber;
+    std::string_view articleNumber;
 };
 
-using ORDER_LINES = std::vector<ORDER_LINE>;
+// The order lines in reading order. An order may hold a hundred thousand lines, so the texts
+// lie back to back in one buffer instead of four strings per line.
+class ORDER_LINES
+{
+public:
+    void push_back(const ORDER_LINE& line);
+    // Room for this many lines with this many text bytes in all; reserving more than is used
+    // costs address space only.
+    void reserve(std::size_t lines, std::size_t textBytes);
+    void clear();
+
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    ORDER_LINE operator[](std::size_t index) const;
+    // The bytes of all texts of all lines.
+    std::size_t textSize() const { return m_text.size(); }
+
+    class const_iterator
+    {
+    public:
+        const_iterator(const ORDER_LINES& lines, std::size_t index)
+            : m_lines(&lines)
+            , m_index(index)
+        {
+        }
+        ORDER_LINE operator*() const { return (*m_lines)[m_index]; }
+        const_iterator& operator++()
+        {
+            ++m_index;
+            return *this;
+        }
+        bool operator==(const const_iterator& other) const { return m_index == other.m_index; }
+
+    private:
+        const ORDER_LINES* m_lines;
+        std::size_t m_index;
+    };
+    const_iterator begin() const { return { *this, 0 }; }
+    const_iterator end() const { return { *this, size() }; }
+
+private:
+    struct Entry
+    {
+        std::size_t offset;
+        std::uint32_t lengths[4];
+    };
+    std::string m_text;
+    std::vector<Entry> m_entries;
+};
 
 // The header list: 1 contract, 2 order reference, 3 and 4 references, 5 telephone, 6 delivery
 // date, 7 and 8 name lines, 9 street, 10 postal code, 11 city, 12 country (the XML mapping adds

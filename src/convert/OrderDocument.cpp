@@ -131,28 +131,20 @@ namespace {
 
     void writeLine(DocumentBuilder& doc, const ORDER_LINE& line, TextOrigin dateOrigin, TextOrigin articleOrigin)
     {
+        // The hot loop of a long order: the template between two values goes out in one piece.
         // Number and quantity are digits made by the readers; the run's delivery date came with
         // the header data.
         doc << "    <ItemOut lineNumber=\"";
         doc.value(line.lineNumber, TextOrigin::Bytes) << "\" requestedDeliveryDate=\"";
         doc.value(line.deliveryDate, dateOrigin) << "\" quantity=\"";
-        doc.value(line.quantity, TextOrigin::Bytes) << "\">" << kEnd;
-        doc << "      <ItemID>" << kEnd;
-        doc << "        <SupplierPartID>";
-        doc.value(line.articleNumber, articleOrigin) << "</SupplierPartID>" << kEnd;
-        doc << "      </ItemID>" << kEnd;
-        doc << "    </ItemOut>" << kEnd;
+        doc.value(line.quantity, TextOrigin::Bytes) << "\">\r\n      <ItemID>\r\n        <SupplierPartID>";
+        doc.value(line.articleNumber, articleOrigin) << "</SupplierPartID>\r\n      </ItemID>\r\n    </ItemOut>\r\n";
     }
 
     std::size_t sizeEstimate(const ORDER& order)
     {
-        // The template text of a line is about 150 bytes; the values add their own length.
-        std::size_t size = 2048;
-        for (const ORDER_LINE& line : order.lines) {
-            size += 160 + line.quantity.size() + line.deliveryDate.size() + line.lineNumber.size()
-                + line.articleNumber.size();
-        }
-        return size;
+        // The template text of a line is about 150 bytes; escaping rarely adds more.
+        return 4096 + order.lines.size() * 160 + order.lines.textSize();
     }
 
 } // namespace
@@ -163,7 +155,7 @@ std::string orderDocument(const ORDER& order)
     out.reserve(sizeEstimate(order));
     DocumentBuilder doc(out);
     writeHead(doc, order);
-    for (const ORDER_LINE& line : order.lines) {
+    for (const ORDER_LINE line : order.lines) {
         writeLine(doc, line, order.headerOrigin, order.lineOrigin);
     }
     doc << "    </OrderRequest>" << kEnd;

@@ -40,6 +40,12 @@ namespace {
         run.beginLines();
     }
 
+    // An upper bound for the order lines of a text source: every line end may start one.
+    std::size_t textLineCount(std::string_view source)
+    {
+        return static_cast<std::size_t>(std::count(source.begin(), source.end(), '\n')) + 1;
+    }
+
     constexpr std::size_t kSdfKeyWidth = 8;
     constexpr std::size_t kIcmKeyWidth = 7;
     constexpr std::size_t kIcmHeaderLines = 19;
@@ -80,6 +86,7 @@ void Conversion::convertSdf(std::string_view source)
 {
     platform::TextLines lines(source);
     startRecordRun(*this, lines);
+    reserveLines(textLineCount(source), source.size());
     std::string_view line;
     while (lines.next(line)) {
         const std::string article =
@@ -99,6 +106,7 @@ void Conversion::convertCsv(std::string_view source)
 {
     platform::TextLines lines(source);
     startRecordRun(*this, lines);
+    reserveLines(textLineCount(source), source.size());
     std::string_view line;
     std::string article;
     Quantity quantity;
@@ -173,6 +181,7 @@ void Conversion::convertIcm(std::string_view source)
     }
 
     beginLines();
+    reserveLines(textLineCount(source) / 4 + 1, source.size());
     int position = 0;
     Quantity quantity;
     while (lines.next(line)) {
