@@ -84,6 +84,11 @@ bool fileNameLess(std::string_view a, std::string_view b)
 
 std::vector<SourceFile> listSourceFiles(const std::string& folder, const std::string& pattern)
 {
+    // Without an input folder the path would point at the root or the current folder, whose
+    // files are nobody's orders.
+    if (folder.empty()) {
+        return {};
+    }
     std::string searchFolder = folder;
     std::string namePattern = pattern;
     const size_t cut = pattern.find_last_of(std::string("/") + platform::separator());

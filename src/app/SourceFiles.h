@@ -23,5 +23,5 @@ bool fileNameLess(std::string_view a, std::string_view b);
 
 // The ordinary files (no folders, no hidden or special files) of folder whose names match the
 // pattern, in name order. A folder part in the pattern ("sub/*.csv") is looked up below folder.
-// Nothing when the folder is missing or unreadable.
+// Nothing when the folder is empty (not configured), missing or unreadable.
 std::vector<SourceFile> listSourceFiles(const std::string& folder, const std::string& pattern);

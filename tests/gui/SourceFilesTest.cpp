@@ -57,4 +57,8 @@ TEST(SourceFiles, ListOnlyOrdinaryFilesAndFollowAFolderInThePattern)
     ASSERT_EQ(sub.size(), 1u);
     EXPECT_EQ(sub[0].path, folder.file("sub") + "/b.csv");
     EXPECT_TRUE(listSourceFiles(folder.file("none"), "*.csv").empty());
+    const auto here = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+    EXPECT_TRUE(listSourceFiles("", "*.csv").empty());
+    std::filesystem::current_path(here);
 }
