@@ -41,10 +41,16 @@ namespace {
         return true;
     }
 
-    bool startsWith(std::string_view text, std::string_view prefix)
+    struct ResetOnExit
     {
-        return text.substr(0, prefix.size()) == prefix;
-    }
+        explicit ResetOnExit(CURL* curl)
+            : curl(curl)
+        {
+            curl_easy_reset(curl);
+        }
+        ~ResetOnExit() { curl_easy_reset(curl); }
+        CURL* curl;
+    };
 
     struct Reply
     {
@@ -154,6 +160,15 @@ namespace {
     }
 
 } // namespace
+
+struct HttpClient::Request
+{
+    const std::string& url;
+    curl_slist* headerList;
+    const std::string* body; // none for a GET
+    Reply* reply;
+    char* errorText;
+};
 
 struct HttpClient::Handle
 {
@@ -274,27 +289,14 @@ HttpResponse HttpClient::post(const std::string& url, const std::vector<std::str
     return perform(url, &headers, &body);
 }
 
-HttpResponse HttpClient::perform(const std::string& url, const std::vector<std::string>* headers, const std::string* body)
+bool HttpClient::configure(const Request& request) const
 {
-    if (!isOpen()) {
-        return failed(HttpFailure::Setup, url, {});
-    }
-    const bool secure = startsWith(url, "https://");
-    if (secure && !m_handle->caError.empty()) {
-        return failed(HttpFailure::TlsFailed, url, m_handle->caError);
-    }
     CURL* curl = m_handle->curl;
-    // Keeps the connection cache across requests of one client, drops every earlier option.
-    curl_easy_reset(curl);
-
-    Reply reply;
-    char errorText[CURL_ERROR_SIZE] = {};
-    Slist list;
     bool ok = true;
     const auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
-    set(curl_easy_setopt(curl, CURLOPT_URL, url.c_str()));
+    set(curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str()));
     set(curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https"));
-    set(curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText));
+    set(curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, request.errorText));
     set(curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L));
     set(curl_easy_setopt(curl, CURLOPT_USERAGENT, m_agent.c_str()));
     // The reply check compares the status line with an HTTP/1.1 one; HTTP/2 has no reason phrase.
@@ -306,9 +308,9 @@ HttpResponse HttpClient::perform(const std::string& url, const std::vector<std::
     set(curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_timeouts.connect.count())));
     set(curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_timeouts.whole.count())));
     set(curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &onHeader));
-    set(curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reply));
+    set(curl_easy_setopt(curl, CURLOPT_HEADERDATA, request.reply));
     set(curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onBody));
-    set(curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply));
+    set(curl_easy_setopt(curl, CURLOPT_WRITEDATA, request.reply));
     if (!m_handle->caFile.empty()) {
         set(curl_easy_setopt(curl, CURLOPT_CAINFO, m_handle->caFile.c_str()));
     }
@@ -316,34 +318,52 @@ HttpResponse HttpClient::perform(const std::string& url, const std::vector<std::
         curl_blob blob { m_handle->caBundle.data(), m_handle->caBundle.size(), CURL_BLOB_NOCOPY };
         set(curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &blob));
     }
+    if (!request.body) {
+        set(curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L));
+        return ok;
+    }
+    set(curl_easy_setopt(curl, CURLOPT_HTTPHEADER, request.headerList));
+    set(curl_easy_setopt(curl, CURLOPT_POST, 1L));
+    set(curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body->size())));
+    set(curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body->data()));
+    return ok;
+}
+
+HttpResponse HttpClient::perform(const std::string& url, const std::vector<std::string>* headers, const std::string* body)
+{
+    if (!isOpen()) {
+        return failed(HttpFailure::Setup, url, {});
+    }
+    if (url.rfind("https://", 0) == 0 && !m_handle->caError.empty()) {
+        return failed(HttpFailure::TlsFailed, url, m_handle->caError);
+    }
+    Slist list;
+    bool listed = true;
     if (body) {
         for (const std::string& header : *headers) {
-            ok = ok && append(list, header);
+            listed = listed && append(list, header);
         }
         // libcurl would send "Expect: 100-continue" for a large body and wait for an interim reply.
-        ok = ok && append(list, "Expect:");
-        set(curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list.get()));
-        set(curl_easy_setopt(curl, CURLOPT_POST, 1L));
-        set(curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size())));
-        set(curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body->data()));
-    } else {
-        set(curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L));
+        listed = listed && append(list, "Expect:");
     }
-    if (!ok) {
+    Reply reply;
+    char errorText[CURL_ERROR_SIZE] = {};
+    // Clears earlier options but keeps the connection cache, and afterwards leaves the handle
+    // without pointers into this frame.
+    const ResetOnExit reset(m_handle->curl);
+    if (!listed || !configure({ url, list.get(), body, &reply, errorText })) {
         return failed(HttpFailure::Setup, url, {});
     }
 
-    const CURLcode code = curl_easy_perform(curl);
+    const CURLcode code = curl_easy_perform(m_handle->curl);
     HttpResponse response;
     if (code != CURLE_OK) {
-        std::string detail = reply.tooLarge ? "Het antwoord is te groot." : std::string(errorText);
+        const std::string detail = reply.tooLarge ? "Het antwoord is te groot." : std::string(errorText);
         response = failed(failureOf(code), url, detail.empty() ? curl_easy_strerror(code) : detail);
     }
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    curl_easy_getinfo(m_handle->curl, CURLINFO_RESPONSE_CODE, &response.status);
     response.headerBlock = reply.header.block();
     response.body = std::move(reply.body);
-    // The handle must not keep pointers into this frame's header list and buffers.
-    curl_easy_reset(curl);
     return response;
 }
 

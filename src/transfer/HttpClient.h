@@ -84,7 +84,9 @@ public:
 
 private:
     struct Handle;
+    struct Request;
     void trustExtraCa(Handle& handle) const;
+    bool configure(const Request& request) const;
     HttpResponse perform(const std::string& url, const std::vector<std::string>* headers, const std::string* body);
 
     std::string m_agent;
