@@ -1,4 +1,5 @@
 #include "app/TRANSFER.h"
+#include "app/HelpWindow.h"
 #include "dialogs/INFO.h"
 
 #include "GuiTestSupport.h"
@@ -412,4 +413,7 @@ TEST_F(OpeningSequence, SavesScreenshotsWhenAsked)
     ::INFO info(&window);
     info.show();
     info.grab().save(QString::fromUtf8(folder) + "/INFO.png");
+    HelpWindow help;
+    help.showTopic(HelpWindow::helpFile(TRANSVO_BIN_DIR), QStringLiteral("HelpContents"));
+    help.grab().save(QString::fromUtf8(folder) + "/HELP.png");
 }
