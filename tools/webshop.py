@@ -35,6 +35,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import testca  # noqa: E402
+import testpeer  # noqa: E402
 
 ORDER_PATH = "/barcodescanner/index/xml"
 LOGIN_PAGES = {
@@ -302,25 +303,6 @@ class Server(ThreadingHTTPServer):
         super().handle_error(request, client_address)
 
 
-def write_port(path, port):
-    aside = path + ".tmp"
-    with open(aside, "w") as out:
-        out.write("%d\n" % port)
-    os.replace(aside, path)
-
-
-def stop_with_parent():
-    """A test that dies without stopping its server must not leave the server behind."""
-    parent = os.getppid()
-
-    def watch():
-        while os.getppid() == parent:
-            time.sleep(0.5)
-        os._exit(0)
-
-    threading.Thread(target=watch, daemon=True).start()
-
-
 def main():
     parser = argparse.ArgumentParser(description="Local test webshop")
     parser.add_argument("--host", default="127.0.0.1")
@@ -340,8 +322,7 @@ def main():
     server = Server((args.host, args.port), Behaviour(args), tls)
     port = server.server_address[1]
     if args.port_file:
-        stop_with_parent()
-        write_port(args.port_file, port)
+        testpeer.report_port(args.port_file, port)
     scheme = "http" if args.plain else "https"
     sys.stderr.write("webshop on %s://%s:%d (CA: %s)\n" % (scheme, args.host, port,
                                                            os.path.join(args.cert_dir, "ca.pem")))

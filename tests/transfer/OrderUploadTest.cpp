@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 using testing_support::RecordingMessages;
 using testing_support::TempDir;
@@ -38,6 +41,29 @@ std::string orderOfSize(size_t bytes)
     }
     return order + sample.substr(end);
 }
+
+// Sets or clears environment variables for one test and puts the old values back.
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(std::initializer_list<std::pair<const char*, const char*>> values)
+    {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name);
+            m_saved.push_back({ name, old ? std::optional<std::string>(old) : std::nullopt });
+            value ? ::setenv(name, value, 1) : ::unsetenv(name);
+        }
+    }
+    ~ScopedEnvironment()
+    {
+        for (const auto& [name, value] : m_saved) {
+            value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+        }
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
 
 std::string fileText(const std::string& path)
 {
@@ -213,6 +239,25 @@ TEST_F(OrderUploadTest, SendsTheOrderToTheWebshopTheSettingsChoose)
         const std::string reply = post(test.belgianPressed);
         EXPECT_EQ(reply.empty(), test.arrives) << reply;
     }
+}
+
+TEST_F(OrderUploadTest, GoesThroughTheSystemProxyAndKeepsTheWebshopsReply)
+{
+    testing_support::LocalServer proxy("connectproxy.py", {});
+    ASSERT_TRUE(proxy.isRunning()) << proxy.log();
+    const std::string address = "http://" + proxy.hostPort();
+    const ScopedEnvironment environment { { "https_proxy", address.c_str() }, { "HTTPS_PROXY", nullptr },
+                                          { "all_proxy", nullptr }, { "ALL_PROXY", nullptr },
+                                          { "no_proxy", nullptr }, { "NO_PROXY", nullptr } };
+
+    // The proxy's own "200 Connection established" must not pass for the webshop's answer.
+    EXPECT_EQ(post(), "");
+    EXPECT_EQ(header2().rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << header2();
+    EXPECT_EQ(header2().find("Connection established"), std::string::npos);
+    EXPECT_NE(proxy.log().find("CONNECT " + s_shop->hostPort()), std::string::npos) << proxy.log();
+
+    ASSERT_TRUE(s_shop->control("status=503 Service Unavailable"));
+    EXPECT_EQ(post(), kIntro + "HTTP/1.1 503 Service Unavailable\n\n");
 }
 
 TEST_F(OrderUploadTest, PostsALargeOrderInOneGo)
