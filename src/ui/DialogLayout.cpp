@@ -392,6 +392,9 @@ void DialogLayout::build(QWidget* surface) const
         if (row.hasFlag(QStringLiteral("hidden"))) {
             widget->hide();
         }
+        if (row.hasFlag(QStringLiteral("tooltip"))) {
+            widget->setToolTip(row.flag(QStringLiteral("tooltip")));
+        }
         if (row.hasFlag(QStringLiteral("disabled"))) {
             widget->setEnabled(false);
         }
@@ -421,6 +424,11 @@ QWidget* DialogLayout::createControl(const LayoutControl& row, QWidget* surface)
     const QString& kind = row.kind;
     if (kind == QLatin1String("button")) {
         auto* button = new QPushButton(row.caption, surface);
+        if (row.hasFlag(QStringLiteral("image"))) {
+            const QPixmap image = imagePixmap(row.flag(QStringLiteral("image")));
+            button->setIcon(QIcon(image));
+            button->setIconSize(image.size());
+        }
         button->setDefault(row.hasFlag(QStringLiteral("default")));
         button->setAutoDefault(false);
         return button;

@@ -40,6 +40,14 @@ struct BaseUnits
 // flags. "-" stands for an empty id, name or caption; a value with blanks goes in double quotes
 // ("" inside quotes is one quote). Lines starting with '#' are comments. The first row is the
 // window itself: kind "dialog", its size in w and h and its font in the flags.
+//
+// Kinds: button, radio, checkbox, groupbox, radiogroup, bitmap, icon, text, edit, combo,
+// listbox, listview, tab, calendar, spin. Flags: hidden, disabled, tooltip=<text>,
+// accessible=<name>, font=<family> pt=<size> bold underline color=<r,g,b> background=<colour>;
+// button: default, image=<name>; radio: group=<name> value=<text>; bitmap and icon:
+// image=<name> (else the control name); text: right, nowrap; edit: password, readonly,
+// maxlength=<n>; combo: editable; listview: single, checkboxes, fullrow; edit, combo, spin,
+// listbox and listview: label=<control> names the text they are read out by.
 class DialogLayout
 {
 public:

@@ -32,7 +32,8 @@ radio   20  RBT_A    "A"               4  80 20  10  group=G1 value=a
 radio   21  RBT_B    "B"               30 80 20  10  group=G1 value=b
 radio   22  RBT_C    "C"               60 80 20  10  group=G2
 radio   23  RBT_D    "D"               90 80 20  10  group=G2
-button  30  PB_OK    "&Opslaan"        140 80 50 14 default
+button  30  PB_OK    "&Opslaan"        140 80 50 14 default tooltip="Bewaar de gegevens"
+button  32  PB_UPD   -                 140 60 50 14 image=ICO_KNV accessible=Update
 groupbox 31 -        -                 0  0  200 100 accessible="Rand"
 )";
 
@@ -89,7 +90,7 @@ TEST(DialogLayoutTable, ReadsQuotesDashesAndFlags)
     EXPECT_EQ(layout.name(), "SAMPLE");
     EXPECT_EQ(layout.caption(), "Sample \"one\"");
     EXPECT_EQ(layout.sizeInUnits(), QSize(200, 100));
-    ASSERT_EQ(layout.controls().size(), 11);
+    ASSERT_EQ(layout.controls().size(), 12);
     const ui::LayoutControl* text = layout.control("ID_10");
     ASSERT_NE(text, nullptr);
     EXPECT_TRUE(text->name.isEmpty());
@@ -142,6 +143,8 @@ TEST(DialogLayoutBuild, NamesEveryControlForScreenReaders)
     EXPECT_EQ(surface.findChild<QLineEdit*>("SLE_REF")->echoMode(), QLineEdit::Password);
     EXPECT_EQ(surface.findChild<QLineEdit*>("SLE_CONTRACT")->maxLength(), 10);
     EXPECT_TRUE(surface.findChild<QPushButton*>("PB_OK")->isDefault());
+    EXPECT_EQ(surface.findChild<QPushButton*>("PB_OK")->toolTip(), "Bewaar de gegevens");
+    EXPECT_EQ(surface.findChild<QPushButton*>("PB_UPD")->iconSize(), QSize(32, 15));
 }
 
 TEST(DialogLayoutBuild, KeepsEachRadioGroupApart)
