@@ -194,6 +194,7 @@ class Handler(BaseHTTPRequestHandler):
 
     def read_body(self):
         if "Transfer-Encoding" in self.headers:
+            self.close_connection = True  # the unread body would be taken for the next request
             self.reply(411, b"Content-Length required\n", "text/plain")
             return None
         try:

@@ -78,7 +78,7 @@ public:
     // reason nothing came.
     HttpResponse post(const std::string& url, const std::vector<std::string>& headers, const std::string& body);
 
-    // The user's text for a failure, "Geen verbinding mogelijk met de webshop" and the like,
+    // The user's text for a failure, "Geen verbinding mogelijk met de server" and the like,
     // without the host.
     static std::string describe(HttpFailure failure);
 

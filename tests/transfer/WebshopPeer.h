@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include <stdlib.h>
 #include <strings.h>
 
 // tools/webshop.py on a free loopback port, shared by the tests of one suite: starting it costs
@@ -20,6 +21,9 @@ class WebshopPeer
 public:
     explicit WebshopPeer(const std::vector<std::string>& extraArgs = {})
     {
+        // A proxy the machine may be set up with must not stand between the tests and loopback.
+        ::setenv("no_proxy", "127.0.0.1,localhost", 1);
+        ::setenv("NO_PROXY", "127.0.0.1,localhost", 1);
         std::vector<std::string> args = { "--cert-dir", certFolder() };
         args.insert(args.end(), extraArgs.begin(), extraArgs.end());
         m_server = std::make_unique<testing_support::LocalServer>("webshop.py", args);
