@@ -108,4 +108,16 @@ void runReader(const config::Settings& settings, const std::uint8_t* data, std::
     }
 }
 
+// The whole entry point of a target whose reader needs no settings of its own; inputs above
+// maxInput are passed over.
+template<typename Reader>
+int fuzzReader(const std::uint8_t* data, std::size_t size, std::size_t maxInput, Reader reader)
+{
+    if (size <= maxInput) {
+        static const config::Settings settings = fuzzSettings();
+        runReader(settings, data, size, reader);
+    }
+    return 0;
+}
+
 } // namespace fuzzing
