@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QStyle>
 
 #include <filesystem>
@@ -102,6 +103,9 @@ void TRANSFER::buildWindow()
     connect(controls.PBT_SENDORDER, &QPushButton::clicked, this, &TRANSFER::PBT_SENDORDER);
     connect(controls.PBT_MAIL, &QPushButton::clicked, this, &TRANSFER::PBT_MAIL);
     connect(controls.PBT_EXTRA, &QPushButton::clicked, this, &TRANSFER::PBT_EXTRA);
+    // The window's help context: F1 opens the help at its topic.
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, &TRANSFER::HELPCONTENTS);
 
     // A dialog-like window: its size is the layout's, with the menu bar on top.
     adjustSize();

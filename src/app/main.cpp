@@ -10,6 +10,13 @@ int main(int argc, char* argv[])
     // The text conversion defaults (dates "YYYY-MM-DD", decimal comma, 3 decimals) are the
     // explicit helpers of platform/TextFormat.h and formatDate; the process locale stays as it is
     // so no library writes a file or a request in the user's number format by accident.
+
+    // Screen readers on the desktop find the windows through the accessibility bus; Qt only
+    // registers there on request unless the desktop announces one itself.
+    if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")
+        && !qEnvironmentVariableIsSet("QT_LINUX_ACCESSIBILITY_ALWAYS_ON")) {
+        qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    }
     QApplication application(argc, argv);
     // The windows are laid out as classic dialogs; the classic style draws them as such on every
     // platform (group captions on the frame line, flat list header).
