@@ -27,8 +27,8 @@ std::string order(size_t lines)
                        "</OrderRequestHeader>\r\n";
     for (size_t i = 1; i <= lines; ++i) {
         text += "    <ItemOut lineNumber=\"" + std::to_string(i)
-              + "\" requestedDeliveryDate=\"2026-12-10\" quantity=\"12\">\r\n      <ItemID>\r\n"
-                "        <SupplierPartID>1234567</SupplierPartID>\r\n      </ItemID>\r\n    </ItemOut>\r\n";
+            + "\" requestedDeliveryDate=\"2026-12-10\" quantity=\"12\">\r\n      <ItemID>\r\n"
+              "        <SupplierPartID>1234567</SupplierPartID>\r\n      </ItemID>\r\n    </ItemOut>\r\n";
     }
     return text + "    </OrderRequest>\r\n  </Request>\r\n</cXML>\r\n";
 }
@@ -41,7 +41,7 @@ void report(const char* name, size_t bytes, std::vector<double> millis)
         sum += value;
     }
     std::printf("%-28s %9zu bytes  median %7.2f ms  mean %7.2f ms  max %7.2f ms  (%zu posts)\n", name, bytes,
-                millis[millis.size() / 2], sum / static_cast<double>(millis.size()), millis.back(), millis.size());
+        millis[millis.size() / 2], sum / static_cast<double>(millis.size()), millis.back(), millis.size());
 }
 
 std::vector<double> timed(int runs, const std::function<bool()>& post)

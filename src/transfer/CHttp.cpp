@@ -4,21 +4,21 @@ namespace transfer {
 
 namespace {
 
-    // The one header block the webshop expects, in this order.
-    const std::vector<std::string> kUploadHeaders = {
-        "Content-Type: application/x-www-form-urlencoded",
-        "Accept: */*",
-    };
+// The one header block the webshop expects, in this order.
+const std::vector<std::string> kUploadHeaders = {
+    "Content-Type: application/x-www-form-urlencoded",
+    "Accept: */*",
+};
 
-    std::string urlOf(bool secure, const std::string& host, std::uint16_t port, const std::string& path)
-    {
-        // An IPv6 literal needs its brackets back inside a URL.
-        const std::string authority = host.find(':') == std::string::npos ? host : "[" + host + "]";
-        std::string url = secure ? "https://" : "http://";
-        url += authority + ":" + std::to_string(port);
-        url += path.empty() || path.front() != '/' ? "/" + path : path;
-        return url;
-    }
+std::string urlOf(bool secure, const std::string& host, std::uint16_t port, const std::string& path)
+{
+    // An IPv6 literal needs its brackets back inside a URL.
+    const std::string authority = host.find(':') == std::string::npos ? host : "[" + host + "]";
+    std::string url = secure ? "https://" : "http://";
+    url += authority + ":" + std::to_string(port);
+    url += path.empty() || path.front() != '/' ? "/" + path : path;
+    return url;
+}
 
 } // namespace
 
@@ -47,8 +47,8 @@ void CHttp::close()
     m_remoteHost.clear();
 }
 
-std::string CHttp::ORDER_UPLOAD(const std::string& host, const std::string& path, const std::string& data,
-                                std::uint16_t port, unsigned flags)
+std::string CHttp::ORDER_UPLOAD(
+    const std::string& host, const std::string& path, const std::string& data, std::uint16_t port, unsigned flags)
 {
     const bool secure = (flags & Secure) != 0;
     if (port != 0) {

@@ -33,7 +33,7 @@ public:
     // responseHeader() holds the response's raw header block (empty when none came) and
     // lastResponse() the whole outcome with the reason of a failure.
     std::string ORDER_UPLOAD(const std::string& host, const std::string& path = {}, const std::string& data = {},
-                             std::uint16_t port = 0, unsigned flags = NoFlags);
+        std::uint16_t port = 0, unsigned flags = NoFlags);
 
     const std::string& responseHeader() const { return m_responseHeader; }
     const HttpResponse& lastResponse() const { return m_lastResponse; }

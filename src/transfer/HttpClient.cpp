@@ -12,152 +12,152 @@ namespace transfer {
 
 namespace {
 
-    // A reply page larger than this is not a webshop's answer; stop rather than fill memory.
-    constexpr size_t kMaxBody = 64u * 1024u * 1024u;
-    constexpr size_t kMaxHeaderBlock = 1024u * 1024u;
+// A reply page larger than this is not a webshop's answer; stop rather than fill memory.
+constexpr size_t kMaxBody = 64u * 1024u * 1024u;
+constexpr size_t kMaxHeaderBlock = 1024u * 1024u;
 
-    bool initGlobal()
-    {
-        static std::once_flag once;
-        static bool ok = false;
-        std::call_once(once, [] { ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
-        return ok;
+bool initGlobal()
+{
+    static std::once_flag once;
+    static bool ok = false;
+    std::call_once(once, [] { ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+    return ok;
+}
+
+struct SlistDeleter
+{
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
+
+bool append(Slist& list, const std::string& line)
+{
+    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
+    if (!grown) {
+        return false;
     }
+    list.release();
+    list.reset(grown);
+    return true;
+}
 
-    struct SlistDeleter
+struct ResetOnExit
+{
+    explicit ResetOnExit(CURL* curl)
+        : curl(curl)
     {
-        void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-    };
-    using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
-
-    bool append(Slist& list, const std::string& line)
-    {
-        curl_slist* grown = curl_slist_append(list.get(), line.c_str());
-        if (!grown) {
-            return false;
-        }
-        list.release();
-        list.reset(grown);
-        return true;
+        curl_easy_reset(curl);
     }
+    ~ResetOnExit() { curl_easy_reset(curl); }
+    CURL* curl;
+};
 
-    struct ResetOnExit
-    {
-        explicit ResetOnExit(CURL* curl)
-            : curl(curl)
-        {
-            curl_easy_reset(curl);
-        }
-        ~ResetOnExit() { curl_easy_reset(curl); }
-        CURL* curl;
-    };
+struct Reply
+{
+    ResponseHeader header;
+    std::string body;
+    bool tooLarge = false;
+};
 
-    struct Reply
-    {
-        ResponseHeader header;
-        std::string body;
-        bool tooLarge = false;
-    };
-
-    size_t onHeader(char* data, size_t size, size_t count, void* user)
-    {
-        auto* reply = static_cast<Reply*>(user);
-        const size_t bytes = size * count;
-        if (reply->header.block().size() + bytes > kMaxHeaderBlock) {
-            reply->tooLarge = true;
-            return 0;
-        }
-        reply->header.addLine(std::string_view(data, bytes));
-        return bytes;
+size_t onHeader(char* data, size_t size, size_t count, void* user)
+{
+    auto* reply = static_cast<Reply*>(user);
+    const size_t bytes = size * count;
+    if (reply->header.block().size() + bytes > kMaxHeaderBlock) {
+        reply->tooLarge = true;
+        return 0;
     }
+    reply->header.addLine(std::string_view(data, bytes));
+    return bytes;
+}
 
-    size_t onBody(char* data, size_t size, size_t count, void* user)
-    {
-        auto* reply = static_cast<Reply*>(user);
-        const size_t bytes = size * count;
-        if (reply->body.size() + bytes > kMaxBody) {
-            reply->tooLarge = true;
-            return 0;
-        }
-        reply->body.append(data, bytes);
-        return bytes;
+size_t onBody(char* data, size_t size, size_t count, void* user)
+{
+    auto* reply = static_cast<Reply*>(user);
+    const size_t bytes = size * count;
+    if (reply->body.size() + bytes > kMaxBody) {
+        reply->tooLarge = true;
+        return 0;
     }
+    reply->body.append(data, bytes);
+    return bytes;
+}
 
-    HttpFailure failureOf(CURLcode code)
-    {
-        switch (code) {
-        case CURLE_OK:
-            return HttpFailure::None;
-        case CURLE_FAILED_INIT:
-        case CURLE_OUT_OF_MEMORY:
-            return HttpFailure::Setup;
-        case CURLE_URL_MALFORMAT:
-        case CURLE_UNSUPPORTED_PROTOCOL:
-            return HttpFailure::BadAddress;
-        case CURLE_COULDNT_RESOLVE_HOST:
-            return HttpFailure::HostNotFound;
-        case CURLE_COULDNT_RESOLVE_PROXY:
-        case CURLE_PROXY:
-            return HttpFailure::ProxyFailed;
-        case CURLE_COULDNT_CONNECT:
-            return HttpFailure::ConnectionRefused;
-        case CURLE_PEER_FAILED_VERIFICATION:
-        case CURLE_SSL_CACERT_BADFILE:
-        case CURLE_SSL_ISSUER_ERROR:
-        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-        case CURLE_SSL_INVALIDCERTSTATUS:
-            return HttpFailure::CertificateRefused;
-        case CURLE_SSL_CONNECT_ERROR:
-        case CURLE_SSL_ENGINE_NOTFOUND:
-        case CURLE_SSL_ENGINE_SETFAILED:
-        case CURLE_SSL_CERTPROBLEM:
-        case CURLE_SSL_CIPHER:
-        case CURLE_USE_SSL_FAILED:
-            return HttpFailure::TlsFailed;
-        case CURLE_OPERATION_TIMEDOUT:
-            return HttpFailure::TimedOut;
-        case CURLE_SEND_ERROR:
-        case CURLE_READ_ERROR:
-            return HttpFailure::SendFailed;
-        case CURLE_RECV_ERROR:
-        case CURLE_GOT_NOTHING:
-        case CURLE_PARTIAL_FILE:
-        case CURLE_WEIRD_SERVER_REPLY:
-        case CURLE_WRITE_ERROR:
-        case CURLE_HTTP2:
-            return HttpFailure::ReceiveFailed;
-        default:
-            return HttpFailure::Other;
-        }
+HttpFailure failureOf(CURLcode code)
+{
+    switch (code) {
+    case CURLE_OK:
+        return HttpFailure::None;
+    case CURLE_FAILED_INIT:
+    case CURLE_OUT_OF_MEMORY:
+        return HttpFailure::Setup;
+    case CURLE_URL_MALFORMAT:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return HttpFailure::BadAddress;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return HttpFailure::HostNotFound;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_PROXY:
+        return HttpFailure::ProxyFailed;
+    case CURLE_COULDNT_CONNECT:
+        return HttpFailure::ConnectionRefused;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        return HttpFailure::CertificateRefused;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_USE_SSL_FAILED:
+        return HttpFailure::TlsFailed;
+    case CURLE_OPERATION_TIMEDOUT:
+        return HttpFailure::TimedOut;
+    case CURLE_SEND_ERROR:
+    case CURLE_READ_ERROR:
+        return HttpFailure::SendFailed;
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_WRITE_ERROR:
+    case CURLE_HTTP2:
+        return HttpFailure::ReceiveFailed;
+    default:
+        return HttpFailure::Other;
     }
+}
 
-    // host[:port] of a URL, to name the peer in a message.
-    std::string authorityOf(const std::string& url)
-    {
-        std::string_view rest(url);
-        const size_t scheme = rest.find("://");
-        if (scheme != std::string_view::npos) {
-            rest.remove_prefix(scheme + 3);
-        }
-        return std::string(rest.substr(0, rest.find('/')));
+// host[:port] of a URL, to name the peer in a message.
+std::string authorityOf(const std::string& url)
+{
+    std::string_view rest(url);
+    const size_t scheme = rest.find("://");
+    if (scheme != std::string_view::npos) {
+        rest.remove_prefix(scheme + 3);
     }
+    return std::string(rest.substr(0, rest.find('/')));
+}
 
-    HttpResponse failed(HttpFailure failure, const std::string& url, std::string_view detail)
-    {
-        HttpResponse response;
-        response.failure = failure;
-        response.reason = HttpClient::describe(failure);
-        const std::string peer = authorityOf(url);
-        if (!peer.empty()) {
-            response.reason += " (" + peer + ")";
-        }
-        response.reason += ".";
-        if (!detail.empty()) {
-            response.reason += "\n";
-            response.reason += detail;
-        }
-        return response;
+HttpResponse failed(HttpFailure failure, const std::string& url, std::string_view detail)
+{
+    HttpResponse response;
+    response.failure = failure;
+    response.reason = HttpClient::describe(failure);
+    const std::string peer = authorityOf(url);
+    if (!peer.empty()) {
+        response.reason += " (" + peer + ")";
     }
+    response.reason += ".";
+    if (!detail.empty()) {
+        response.reason += "\n";
+        response.reason += detail;
+    }
+    return response;
+}
 
 } // namespace
 
@@ -173,9 +173,9 @@ struct HttpClient::Request
 struct HttpClient::Handle
 {
     CURL* curl = nullptr;
-    std::string caFile;   // the extra CA file, where the system's CA folder stays in use
+    std::string caFile; // the extra CA file, where the system's CA folder stays in use
     std::string caBundle; // else the system CAs plus the extra file, handed over as one blob
-    std::string caError;  // why the extra file could not be used
+    std::string caError; // why the extra file could not be used
     ~Handle()
     {
         if (curl) {
@@ -329,7 +329,8 @@ bool HttpClient::configure(const Request& request) const
     return ok;
 }
 
-HttpResponse HttpClient::perform(const std::string& url, const std::vector<std::string>* headers, const std::string* body)
+HttpResponse HttpClient::perform(
+    const std::string& url, const std::vector<std::string>* headers, const std::string* body)
 {
     if (!isOpen()) {
         return failed(HttpFailure::Setup, url, {});

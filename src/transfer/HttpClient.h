@@ -10,12 +10,12 @@ namespace transfer {
 // Why a request got no response. Everything but None means nothing usable came back.
 enum class HttpFailure {
     None,
-    Setup,              // the HTTP layer could not be set up
-    BadAddress,         // the address cannot be used (bad host, port or scheme)
+    Setup, // the HTTP layer could not be set up
+    BadAddress, // the address cannot be used (bad host, port or scheme)
     HostNotFound,
-    ConnectionRefused,  // no connection could be made
+    ConnectionRefused, // no connection could be made
     CertificateRefused, // the server's certificate or host name did not verify
-    TlsFailed,          // the secure connection could not be set up otherwise
+    TlsFailed, // the secure connection could not be set up otherwise
     TimedOut,
     ProxyFailed,
     SendFailed,
@@ -28,10 +28,10 @@ enum class HttpFailure {
 struct HttpResponse
 {
     HttpFailure failure = HttpFailure::None;
-    std::string reason;      // clear Dutch text for the user when failure != None
-    long status = 0;         // status code of the final response
+    std::string reason; // clear Dutch text for the user when failure != None
+    long status = 0; // status code of the final response
     std::string headerBlock; // raw header block of the final response, status line first, CR LF lines
-    std::string body;        // body bytes as received
+    std::string body; // body bytes as received
 
     bool isReceived() const { return failure == HttpFailure::None; }
     explicit operator bool() const { return isReceived(); }

@@ -9,14 +9,14 @@ namespace transfer {
 
 namespace {
 
-    constexpr const char* kOrderPath = "/barcodescanner/index/xml";
-    constexpr std::uint16_t kHttpsPort = 443;
-    constexpr const char* kReplyIntro = "Webshop geeft volgende melding:\n";
+constexpr const char* kOrderPath = "/barcodescanner/index/xml";
+constexpr std::uint16_t kHttpsPort = 443;
+constexpr const char* kReplyIntro = "Webshop geeft volgende melding:\n";
 
 } // namespace
 
 OrderUpload::OrderUpload(const config::Settings& settings, const platform::Deployment& deployment,
-                         std::string workFolder, platform::Messages& messages)
+    std::string workFolder, platform::Messages& messages)
     : m_settings(settings)
     , m_deployment(deployment)
     , m_workFolder(std::move(workFolder))
@@ -24,8 +24,8 @@ OrderUpload::OrderUpload(const config::Settings& settings, const platform::Deplo
 {
 }
 
-std::string OrderUpload::webshopFor(const config::Settings& settings, const platform::Deployment& deployment,
-                                    bool belgianPressed)
+std::string OrderUpload::webshopFor(
+    const config::Settings& settings, const platform::Deployment& deployment, bool belgianPressed)
 {
     const bool belgian = settings.Webpagina == "YES" ? belgianPressed : settings.Filiaal == "BEL";
     return belgian ? deployment.webshopBe : deployment.webshopNl;
@@ -57,8 +57,8 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
 
     std::string readError;
     const auto body = platform::readFile(documentPath(), &readError);
-    const platform::HostPort webshop = platform::splitHostPort(webshopFor(m_settings, m_deployment, belgianPressed),
-                                                               kHttpsPort);
+    const platform::HostPort webshop
+        = platform::splitHostPort(webshopFor(m_settings, m_deployment, belgianPressed), kHttpsPort);
     if (!session.open()) {
         m_messages.error("Eror: INTERNET_OPEN_TYPE_PRECONFIG");
         result = false;
@@ -66,8 +66,8 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
 
     std::string page;
     if (body) {
-        page = session.ORDER_UPLOAD(webshop.host, kOrderPath, *body, static_cast<std::uint16_t>(webshop.port),
-                                    CHttp::Secure);
+        page = session.ORDER_UPLOAD(
+            webshop.host, kOrderPath, *body, static_cast<std::uint16_t>(webshop.port), CHttp::Secure);
         const HttpResponse& response = session.lastResponse();
         m_responseHeader = response.headerBlock;
         if (response.statusLine().empty()) {

@@ -21,7 +21,7 @@ class OrderUpload
 {
 public:
     OrderUpload(const config::Settings& settings, const platform::Deployment& deployment, std::string workFolder,
-                platform::Messages& messages);
+        platform::Messages& messages);
 
     // For tests: the network waits of the post.
     void setTimeouts(HttpTimeouts timeouts) { m_timeouts = timeouts; }
@@ -29,8 +29,8 @@ public:
     // The webshop an order goes to, as host[:port]: with Webpagina "YES" the Belgian one when
     // the main window's BE button is pressed, else the Dutch one; otherwise the Belgian one for
     // Filiaal "BEL", else the Dutch one.
-    static std::string webshopFor(const config::Settings& settings, const platform::Deployment& deployment,
-                                  bool belgianPressed);
+    static std::string webshopFor(
+        const config::Settings& settings, const platform::Deployment& deployment, bool belgianPressed);
 
     // Posts dtbs.xml and replaces Header2.txt and Page2.htm with the reply's header block and
     // body (both empty when nothing came back). Returns false only when the HTTP session could

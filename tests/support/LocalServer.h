@@ -33,7 +33,7 @@ public:
     // script is a file name in the source tree's tools/ folder (relative to the current folder
     // where TRANSVO_SOURCE_DIR is not defined), or an absolute path.
     LocalServer(const std::string& script, const std::vector<std::string>& args,
-                std::chrono::milliseconds startTimeout = std::chrono::seconds(20))
+        std::chrono::milliseconds startTimeout = std::chrono::seconds(20))
     {
         start(toolPath(script), args, startTimeout);
     }

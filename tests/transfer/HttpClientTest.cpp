@@ -80,7 +80,7 @@ TEST_F(HttpClientTest, KeepsTheFinalHeaderBlockAndTheBody)
     EXPECT_EQ(response.headerBlock.rfind("HTTP/1.1 422 Unprocessable Entity\r\n", 0), 0u);
     EXPECT_EQ(response.headerBlock.substr(response.headerBlock.size() - 4), "\r\n\r\n");
     EXPECT_NE(response.headerBlock.find("\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\n"),
-              std::string::npos);
+        std::string::npos);
     EXPECT_NE(response.body.find("Order geweigerd"), std::string::npos);
 }
 
@@ -120,13 +120,13 @@ TEST_F(HttpClientTest, ReportsWhyNothingCame)
     };
     const Case cases[] = {
         { "refused", "https://127.0.0.1:" + std::to_string(closedPort()) + "/x", s_shop->caFile(),
-          HttpFailure::ConnectionRefused, "Geen verbinding mogelijk met de server" },
+            HttpFailure::ConnectionRefused, "Geen verbinding mogelijk met de server" },
         { "untrusted", s_shop->url("/barcodescanner/index/xml"), "", HttpFailure::CertificateRefused,
-          "Certificaat van de server geweigerd" },
+            "Certificaat van de server geweigerd" },
         { "closed without answer", s_shop->url("/barcodescanner/index/xml"), s_shop->caFile(),
-          HttpFailure::ReceiveFailed, "Antwoord van de server niet volledig ontvangen" },
+            HttpFailure::ReceiveFailed, "Antwoord van de server niet volledig ontvangen" },
         { "unreadable CA file", s_shop->url("/barcodescanner/index/xml"), "/nonexistent/ca.pem", HttpFailure::TlsFailed,
-          "/nonexistent/ca.pem" },
+            "/nonexistent/ca.pem" },
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);

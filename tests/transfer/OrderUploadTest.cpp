@@ -227,15 +227,19 @@ TEST_F(OrderUploadTest, SendsTheOrderToTheWebshopTheSettingsChoose)
         bool arrives; // the Belgian host is the test webshop, the Dutch one is nobody
     };
     const Case cases[] = {
-        { "YES", "NED", true, true }, { "YES", "BEL", false, false }, { "NO", "BEL", false, true },
-        { "NO", "NED", true, false }, { "yes", "BEL", false, true },   { "", "bel", true, false },
+        { "YES", "NED", true, true },
+        { "YES", "BEL", false, false },
+        { "NO", "BEL", false, true },
+        { "NO", "NED", true, false },
+        { "yes", "BEL", false, true },
+        { "", "bel", true, false },
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.webpagina) + " " + test.filiaal + (test.belgianPressed ? " BE" : " NL"));
         m_settings.Webpagina = test.webpagina;
         m_settings.Filiaal = test.filiaal;
         EXPECT_EQ(OrderUpload::webshopFor(m_settings, m_deployment, test.belgianPressed),
-                  test.arrives ? m_deployment.webshopBe : m_deployment.webshopNl);
+            test.arrives ? m_deployment.webshopBe : m_deployment.webshopNl);
         const std::string reply = post(test.belgianPressed);
         EXPECT_EQ(reply.empty(), test.arrives) << reply;
     }
@@ -247,8 +251,7 @@ TEST_F(OrderUploadTest, GoesThroughTheSystemProxyAndKeepsTheWebshopsReply)
     ASSERT_TRUE(proxy.isRunning()) << proxy.log();
     const std::string address = "http://" + proxy.hostPort();
     const ScopedEnvironment environment { { "https_proxy", address.c_str() }, { "HTTPS_PROXY", nullptr },
-                                          { "all_proxy", nullptr }, { "ALL_PROXY", nullptr },
-                                          { "no_proxy", nullptr }, { "NO_PROXY", nullptr } };
+        { "all_proxy", nullptr }, { "ALL_PROXY", nullptr }, { "no_proxy", nullptr }, { "NO_PROXY", nullptr } };
 
     // The proxy's own "200 Connection established" must not pass for the webshop's answer.
     EXPECT_EQ(post(), "");
