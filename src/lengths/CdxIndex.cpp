@@ -286,7 +286,9 @@ namespace {
         putLe(file, at + 506, 1, 2);
         putLe(file, at + 508, 0, 2);
         putLe(file, at + 510, keySize, 2);
-        std::memcpy(&file[at + 512], expression.data(), expression.size());
+        if (!expression.empty()) {
+            std::memcpy(&file[at + 512], expression.data(), expression.size());
+        }
     }
 
 } // namespace
@@ -582,6 +584,8 @@ std::string CdxIndex::build(std::string_view tagName, std::string_view keyExpres
 
     // File header (the tag directory's own header), the directory's leaf, the tag header, then
     // the tag's tree.
+    // The pool holds both expressions within its 512 bytes.
+    keyExpression = keyExpression.substr(0, std::min<std::size_t>(keyExpression.size(), 255));
     std::string file(kTagHeaderSize, '\0');
     // Compressed leaves take about the key length per key; interior pages add a few percent.
     file.reserve(4 * kTagHeaderSize + count * (keyLength + 8u) + 4 * kPageSize);

@@ -316,7 +316,12 @@ bool PipeLengthTable::createOrder(const std::string& orderName, const std::strin
     if (field < 0 || m_table->fields()[field].type != 'C') {
         return fail(keyExpression + ": not a character field of the table");
     }
-    return writeIndex(name, expression, field);
+    if (!writeIndex(name, expression, field)) {
+        return false;
+    }
+    // As with INDEX ON, the new order becomes the controlling one.
+    m_order = m_index->tag(name);
+    return true;
 }
 
 bool PipeLengthTable::commit()

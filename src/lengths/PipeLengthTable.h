@@ -73,7 +73,7 @@ public:
     bool appendDelimited(const std::string& csvPath);
     // Builds the order from all rows into the index file (only the table's own index,
     // indexPathFor(tablePath), is supported), replacing its old content. The key expression
-    // must name a character field.
+    // must name a character field. The new order becomes the controlling one.
     bool createOrder(const std::string& orderName, const std::string& indexPath, const std::string& keyExpression);
     // Writes the header (today's date, the true row count) and flushes both files to disk.
     bool commit();

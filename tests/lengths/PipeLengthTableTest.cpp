@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <set>
 
@@ -214,6 +215,57 @@ TEST(PipeLengthTable, RebuildOperationsNeedTheExclusiveOpen)
     EXPECT_FALSE(table.createOrder("MT_ARTNR", dir.file("lgt.CDX"), "MT_LENGT"));
     EXPECT_FALSE(table.setOrder("NOTHERE", dir.file("lgt.CDX")));
     EXPECT_FALSE(table.appendDelimited(dir.file("missing.csv")));
+}
+
+TEST(PipeLengthTable, PackDropsDeletedRowsAndZapEmptiesTheIndex)
+{
+    testing_support::TempDir dir;
+    buildTable(dir, "10,5\r\n11,4\r\n12,3\r\n13,6\r\n");
+    std::string bytes = readText(dir.file("lgt.dbf"));
+    bytes[98 + 22] = '*'; // row 2
+    bytes[98 + 3 * 22] = '*'; // row 4
+    writeText(dir.file("lgt.dbf"), bytes);
+
+    PipeLengthTable table;
+    ASSERT_EQ(table.open(dir.file("lgt.dbf"), OpenMode::Exclusive), OpenStatus::Opened);
+    EXPECT_TRUE(table.table()->isDeleted(2));
+    ASSERT_TRUE(table.pack());
+    EXPECT_EQ(table.recordCount(), 2u);
+    ASSERT_TRUE(table.close());
+    EXPECT_EQ(keysOf(dir.file("lgt.dbf")), "10           12           ");
+    lengths_test::CdxStructure packed(readText(dir.file("lgt.CDX")), keysOf(dir.file("lgt.dbf")), 13);
+    EXPECT_EQ(packed.problems(), std::vector<std::string> {});
+
+    ASSERT_EQ(table.open(dir.file("lgt.dbf"), OpenMode::Exclusive), OpenStatus::Opened);
+    ASSERT_TRUE(table.zap());
+    ASSERT_TRUE(table.close());
+    EXPECT_EQ(readText(dir.file("lgt.dbf")).size(), 99u); // header and end mark
+    EXPECT_EQ(readText(dir.file("lgt.CDX")), lengths::CdxIndex::build("MT_ARTNR", "MT_ARTNR", 13, ""));
+    ASSERT_EQ(table.open(dir.file("lgt.dbf"), OpenMode::SharedReadOnly), OpenStatus::Opened);
+    EXPECT_TRUE(table.seek("").eof);
+}
+
+TEST(PipeLengthTable, ANewTableAsideTakesTheOldLayout)
+{
+    testing_support::TempDir dir;
+    auto table = DbfTable::create({ { "MT_ARTNR", 'C', 10, 0 }, { "MT_LENGT", 'N', 6, 2 }, { "NOTE", 'C', 4, 0 } });
+    ASSERT_TRUE(table);
+    writeText(dir.file("lgt.dbf"), table->serialize({ 2026, 1, 2 }));
+    const auto layout = PipeLengthTable::fieldsOf(dir.file("lgt.dbf"));
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(*layout, table->fields());
+    EXPECT_EQ(PipeLengthTable::fieldsOf(std::string(TRANSVO_FIXTURES) + "/lengths/small/lgt.dbf"),
+              DbfTable::standardFields());
+
+    std::filesystem::create_directory(dir.file("aside"));
+    writeText(dir.file("aside/lgt.csv"), "123456789012,12.345,x\r\n");
+    PipeLengthTable aside;
+    ASSERT_TRUE(aside.create(dir.file("aside/lgt.dbf"), *layout));
+    ASSERT_TRUE(aside.appendDelimited(dir.file("aside/lgt.csv")));
+    ASSERT_TRUE(aside.createOrder("MT_ARTNR", dir.file("aside/lgt.CDX"), "MT_ARTNR"));
+    ASSERT_TRUE(aside.commit());
+    EXPECT_EQ(lengths_test::answer(aside, "1234567890"), "[1234567890] FOUND [1234567890] 12.350");
+    EXPECT_FALSE(aside.create(dir.file("aside/bad.dbf"), { { "MT_LENGT", 'N', 8, 3 } }));
 }
 
 TEST(PipeLengthTable, AnIndexIsNeverLeftBehindItsRows)

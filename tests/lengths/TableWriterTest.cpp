@@ -1,3 +1,4 @@
+#include "CdxStructure.h"
 #include "TableAnswers.h"
 
 #include "TempDir.h"
@@ -53,6 +54,17 @@ TEST(TableWriter, BuildsTheIndexEstablishedEnginesWrite)
         for (std::size_t page = 0; page < built.size(); page += 512) {
             ASSERT_EQ(built.substr(page, 512), reference.substr(page, 512)) << "page at " << page;
         }
+    }
+}
+
+TEST(TableWriter, TheStructureCheckAcceptsTheReferenceIndexes)
+{
+    for (const char* set : { "small", "large", "rebuilt" }) {
+        SCOPED_TRACE(set);
+        const auto table = DbfTable::parse(readText(kFixtures + set + "/lgt.dbf"));
+        ASSERT_TRUE(table);
+        lengths_test::CdxStructure structure(readText(kFixtures + set + "/lgt.CDX"), articleKeys(*table), 13);
+        EXPECT_EQ(structure.problems(), std::vector<std::string> {});
     }
 }
 
