@@ -178,6 +178,16 @@ TEST(LengthsUpdate, RebuildsTheTableFromTheDownloadedList)
         EXPECT_FALSE(folder.has(leftover)) << leftover;
     }
 
+    // The list is the one an established xBase engine rebuilt small's table from; the swapped-in
+    // files must be the ones it wrote, but for the date of the last update (bytes 1 to 3).
+    const std::string rebuilt = std::string(TRANSVO_FIXTURES) + "/lengths/rebuilt/";
+    EXPECT_TRUE(folder.bytes("lgt.CDX") == platform::readFile(rebuilt + "lgt.CDX").value());
+    std::string dbf = folder.bytes("lgt.dbf");
+    const std::string expectedDbf = platform::readFile(rebuilt + "lgt.dbf").value();
+    ASSERT_EQ(dbf.size(), expectedDbf.size());
+    dbf.replace(1, 3, expectedDbf.substr(1, 3));
+    EXPECT_TRUE(dbf == expectedDbf);
+
     PipeLengthTable table;
     ASSERT_EQ(table.open(folder.file("lgt.dbf"), OpenMode::SharedReadOnly), OpenStatus::Opened) << table.errorText();
     EXPECT_EQ(table.recordCount(), 8u);
