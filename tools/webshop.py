@@ -10,7 +10,8 @@ one ItemOut, 422 otherwise. The login pages show the last order received, so a p
 the order landed.
 
 For tests:
-  --port 0 --port-file FILE   choose a free port and write it into FILE
+  --port 0 --port-file FILE   choose a free port and write it into FILE; the server then also
+                              ends when the process that started it has ended
   --plain                     plain HTTP instead of HTTPS
   --status "500 Internal Server Error"   answer every order post with this status
   --delay SECONDS             wait this long before answering an order post
@@ -222,6 +223,10 @@ class Handler(BaseHTTPRequestHandler):
                 self.reply(200, last, "application/octet-stream")
         elif path in LOGIN_PAGES:
             self.reply(200, login_page(LOGIN_PAGES[path], self.behaviour.last_order))
+        elif path == "/":
+            links = "".join("<li><a href=\"%s\">%s</a></li>" % (page, page) for page in LOGIN_PAGES)
+            self.reply(200, ("<!DOCTYPE html>\n<html><body><h1>Testwebshop</h1><ul>%s</ul></body></html>\n"
+                             % links).encode())
         else:
             self.reply(404, b"<html><body>Pagina niet gevonden</body></html>\n")
 
