@@ -94,7 +94,7 @@ void Conversion::convertSdf(std::string_view source)
         Quantity quantity =
             parseQuantity(charactersAt(line, m_settings.SDF_ant_van, m_settings.SDF_ant_tot), kCommaSeparator);
         quantity = convertMetres(article, quantity);
-        if (isBlankText(trimBlanks(line))) {
+        if (isBlankText(line)) {
             continue;
         }
         addLine(quantity, article);
@@ -112,7 +112,7 @@ void Conversion::convertCsv(std::string_view source)
     Quantity quantity;
     while (lines.next(line)) {
         FC_SPLIT_REC(line, article, quantity);
-        if (trimBlanks(article).empty()) {
+        if (isBlankText(article)) {
             continue;
         }
         quantity = convertMetres(article, quantity);
@@ -176,7 +176,7 @@ void Conversion::convertIcm(std::string_view source)
         }
         fillIcmHeader(h);
     }
-    if (!m_order.header.Contract_number.empty()) {
+    if (!isBlankText(m_order.header.Contract_number)) {
         m_order.header.addressID.clear();
     }
 
@@ -191,7 +191,7 @@ void Conversion::convertIcm(std::string_view source)
         } else if (position == 2) {
             const std::string_view article = trimBlanks(line);
             quantity = convertMetres(rightAligned(article, kIcmKeyWidth), quantity);
-            if (!article.empty()) {
+            if (!isBlankText(article)) {
                 addLine(quantity, article);
             }
         } else if (position == 4) {

@@ -1,5 +1,7 @@
 #include "orderinfo/Orderkop.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 using namespace orderinfo;
@@ -57,4 +59,23 @@ TEST(Orderkop, MissingLinesGiveEmptyFields)
     EXPECT_EQ(fields.orderReference, "REF");
     EXPECT_EQ(fields.telephone, "");
     EXPECT_EQ(fields.country, "");
+}
+
+TEST(Orderkop, WritesTheFileAndReadsItBack)
+{
+    testing_support::TempDir work;
+    const std::string path = orderkopPath(work.path());
+    Orderkop fields;
+    fields.contract = "C1";
+    fields.deliveryDate = std::string(kEmptyDateText);
+    fields.country = "BE";
+    ASSERT_TRUE(writeOrderkop(path, fields));
+    const auto back = readOrderkop(path);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(orderkopText(*back), orderkopText(fields));
+
+    std::string error;
+    EXPECT_FALSE(readOrderkop(work.file("missing.txt"), &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(writeOrderkop(work.file("gone/orderkop.txt"), fields));
 }
