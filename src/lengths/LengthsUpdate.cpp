@@ -8,6 +8,8 @@
 #include "platform/Paths.h"
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <thread>
 
 namespace lengths {
@@ -65,28 +67,37 @@ void LengthsUpdate::download()
     beginStep("Download");
     const std::string downloadPath = path("lgt_download.csv");
     const platform::WriteResult stored = platform::replaceFile(downloadPath, UpdateSource(m_hostPort).fetch());
-    std::string readError;
-    std::optional<std::string> bytes;
     if (!stored || platform::fileSize(downloadPath) == 0) {
         fail("Geen rechten of foutieve download");
-    } else if (!(bytes = platform::readFile(downloadPath, &readError))) {
+    } else if (const std::optional<std::string> bytes = platform::readFile(downloadPath); !bytes) {
         fail("Fout bij openen lgt_download.csv");
     } else {
-        const UpdateList list = parseUpdateList(*bytes);
-        if (list.fault == UpdateList::Fault::InvalidVersionLine) {
-            fail("Ongeldige tekens in dowload");
-        } else if (list.fault == UpdateList::Fault::MissingComma) {
-            fail("Ontbrekende tekens in dowload");
-        } else if (const platform::WriteResult written = platform::replaceFile(path("lgt.csv"), list.csv); !written) {
-            fail("Fout bij aanmaken lgt.csv " + written.osError);
-        } else {
-            m_version = list.version;
-        }
+        acceptList(*bytes);
     }
     if (platform::fileExists(downloadPath) && !platform::removeFile(downloadPath)) {
         m_messages.error(path("lgt_download.csv bestand niet gewist."));
     }
     markStep(1);
+}
+
+// lgt.csv is written only for a list accepted whole, so a refused one leaves the copy that
+// matches the table in use.
+void LengthsUpdate::acceptList(std::string_view bytes)
+{
+    const UpdateList list = parseUpdateList(bytes);
+    if (list.fault == UpdateList::Fault::InvalidVersionLine) {
+        fail("Ongeldige tekens in dowload");
+        return;
+    }
+    if (list.fault == UpdateList::Fault::MissingComma) {
+        fail("Ontbrekende tekens in dowload");
+        return;
+    }
+    if (const platform::WriteResult written = platform::replaceFile(path("lgt.csv"), list.csv); !written) {
+        fail("Fout bij aanmaken lgt.csv " + written.osError);
+        return;
+    }
+    m_version = list.version;
 }
 
 // A step that fails ends the table work: the steps after it would only work on a table that is

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
 namespace lengths {
 
@@ -37,6 +38,7 @@ public:
 
 private:
     void download();
+    void acceptList(std::string_view bytes);
     void rebuild();
     void clear(PipeLengthTable& original, PipeLengthTable& aside);
     void fill(PipeLengthTable& aside);
