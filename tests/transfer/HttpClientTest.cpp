@@ -185,3 +185,15 @@ TEST(HttpClientGet, FetchesOverPlainHttpWithTheGivenAgent)
     EXPECT_TRUE(missing.isReceived());
     EXPECT_EQ(missing.status, 404);
 }
+
+TEST(HttpClientTls, RefusesACertificateForAnotherName)
+{
+    // Trusted CA, but the certificate names localhost and 127.0.0.1 only.
+    WebshopPeer other({ "--host", "127.0.0.2" });
+    ASSERT_TRUE(other.isRunning()) << other.log();
+    const std::string url = "https://127.0.0.2:" + other.hostPort().substr(other.hostPort().rfind(':') + 1) + "/";
+    HttpClient client("VARO", other.caFile());
+    const auto response = client.get(url);
+    EXPECT_EQ(response.failure, HttpFailure::CertificateRefused) << response.reason;
+    EXPECT_TRUE(response.body.empty());
+}
