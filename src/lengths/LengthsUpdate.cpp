@@ -134,7 +134,8 @@ void LengthsUpdate::clear(PipeLengthTable& original, PipeLengthTable& aside)
         fail(PipeLengthTable::inUseText(m_programFolder));
         return;
     }
-    if (!aside.create(path(kAsideTable), original.table()->fields()) || !aside.zap()) {
+    const DbfTable* current = original.table();
+    if (current == nullptr || !aside.create(path(kAsideTable), current->fields()) || !aside.zap()) {
         fail("lgt.dbf ERROR ZAP");
         return;
     }
@@ -168,7 +169,11 @@ void LengthsUpdate::index(PipeLengthTable& aside)
         fail("ERROR Setorder MT_ARTNR " + path("lgt.CDX"));
         return;
     }
-    aside.close();
+    // Closing writes whatever is still pending; a table that did not reach the disk whole must
+    // not be swapped in.
+    if (!aside.close()) {
+        fail("lgt.dbf ERROR Createorder " + path("lgt.CDX"));
+    }
 }
 
 // Index first, table second; should the table's rename fail, the old index goes back so the
