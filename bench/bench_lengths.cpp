@@ -77,15 +77,15 @@ int main()
 
     lengths::PipeLengthTable table;
     // An installed table to rebuild: the same list, so zap and pack have rows to drop.
-    if (!table.create(tablePath) || !table.appendDelimited(listPath) || !table.createOrder("MT_ARTNR", indexPath, "MT_ARTNR")
-        || !table.close()) {
+    if (!table.create(tablePath) || !table.appendDelimited(listPath)
+        || !table.createOrder("MT_ARTNR", indexPath, "MT_ARTNR") || !table.close()) {
         return fail(table, "initial table");
     }
 
     auto start = Clock::now();
-    if (table.open(tablePath, lengths::OpenMode::Exclusive) != lengths::OpenStatus::Opened || !table.zap() || !table.pack()
-        || !table.appendDelimited(listPath) || !table.createOrder("MT_ARTNR", indexPath, "MT_ARTNR") || !table.commit()
-        || !table.setOrder("MT_ARTNR", indexPath) || !table.close()) {
+    if (table.open(tablePath, lengths::OpenMode::Exclusive) != lengths::OpenStatus::Opened || !table.zap()
+        || !table.pack() || !table.appendDelimited(listPath) || !table.createOrder("MT_ARTNR", indexPath, "MT_ARTNR")
+        || !table.commit() || !table.setOrder("MT_ARTNR", indexPath) || !table.close()) {
         return fail(table, "rebuild");
     }
     const double rebuild = millisecondsSince(start);
@@ -124,7 +124,8 @@ int main()
     std::filesystem::remove_all(folder);
 
     std::printf("rows: %zu\n", kRows);
-    std::printf("rebuild (open exclusive, zap, pack, append, create order, commit, set order, close): %.1f ms (target < 500 ms)\n",
+    std::printf("rebuild (open exclusive, zap, pack, append, create order, commit, set order, close): "
+                "%.1f ms (target < 500 ms)\n",
                 rebuild);
     std::printf("create order alone: %.1f ms (target <= 56 ms)\n", createOrder);
     std::printf("shared read-only open: %.2f ms\n", open);

@@ -425,7 +425,8 @@ const CdxIndex::Leaf& CdxIndex::leaf(std::uint32_t page, std::uint16_t keyLength
         for (std::uint32_t b = width; b-- > 0;) {
             value = value << 8 | static_cast<unsigned char>(m_bytes[page + kLeafHeaderSize + i * width + b]);
         }
-        const std::uint32_t duplicate = i == 0 ? 0 : static_cast<std::uint32_t>(value >> duplicateShift) & duplicateMask;
+        const std::uint32_t duplicate
+            = i == 0 ? 0 : static_cast<std::uint32_t>(value >> duplicateShift) & duplicateMask;
         const std::uint32_t trailing = static_cast<std::uint32_t>(value >> trailingShift) & trailingMask;
         if (duplicate + trailing > keyLength) {
             return decoded;

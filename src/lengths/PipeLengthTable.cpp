@@ -153,7 +153,8 @@ bool PipeLengthTable::create(const std::string& tablePath, const std::vector<Dbf
     if (!table || !hasLookupLayout(*table)) {
         return fail(tablePath + ": unusable field layout");
     }
-    const platform::WriteResult written = platform::replaceFile(tablePath, table->serialize(platform::SystemClock().today()));
+    const std::string bytes = table->serialize(platform::SystemClock().today());
+    const platform::WriteResult written = platform::replaceFile(tablePath, bytes);
     if (!written) {
         return fail(tablePath + ": " + written.osError);
     }

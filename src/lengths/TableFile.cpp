@@ -123,7 +123,8 @@ std::optional<std::string> TableFile::readAll()
         if (size == bytes.size()) {
             bytes.resize(size + kChunk);
         }
-        const auto got = readSome(m_fd, bytes.data() + size, static_cast<unsigned>(std::min<std::size_t>(bytes.size() - size, kChunk)));
+        const auto want = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - size, kChunk));
+        const auto got = readSome(m_fd, bytes.data() + size, want);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;

@@ -106,8 +106,8 @@ TEST_F(TableLocks, ARebuildElsewhereKeepsReadersOutWithTheInUseMessage)
     testing_support::RecordingMessages messages;
     lengths::PipeLengthLookup lookup;
     EXPECT_FALSE(lookup.open(m_dir.path(), messages));
-    EXPECT_EQ(messages.texts(),
-              std::vector<std::string> { m_dir.path() + platform::separator() + "lgt.dbf ERROR of database in gebruik" });
+    const std::string inUse = m_dir.path() + platform::separator() + "lgt.dbf ERROR of database in gebruik";
+    EXPECT_EQ(messages.texts(), std::vector<std::string> { inUse });
     EXPECT_FALSE(lookup.pipeLength("12345678"));
 
     PipeLengthTable table;
