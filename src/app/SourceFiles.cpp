@@ -110,6 +110,6 @@ std::vector<SourceFile> listSourceFiles(const std::string& folder, const std::st
         files.push_back({ name, platform::joinPath(searchFolder, name), localTime(written), localDate(written) });
     }
     std::sort(files.begin(), files.end(),
-              [](const SourceFile& a, const SourceFile& b) { return fileNameLess(a.name, b.name); });
+        [](const SourceFile& a, const SourceFile& b) { return fileNameLess(a.name, b.name); });
     return files;
 }

@@ -28,7 +28,7 @@ class TRANSFER : public QMainWindow
 
 public:
     TRANSFER(platform::Messages& messages, std::string programFolder, const platform::Clock& clock,
-             QWidget* parent = nullptr);
+        QWidget* parent = nullptr);
     ~TRANSFER() override;
 
     // What the commands of this window work with.

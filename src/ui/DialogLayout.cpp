@@ -238,8 +238,8 @@ QString withoutMnemonic(const QString& caption)
     return result;
 }
 
-bool forEachTableRow(const QString& text, const std::function<bool(const QStringList& cells, QString* reason)>& row,
-                     QString* error)
+bool forEachTableRow(
+    const QString& text, const std::function<bool(const QStringList& cells, QString* reason)>& row, QString* error)
 {
     const QStringList lines = text.split(u'\n');
     for (qsizetype number = 0; number < lines.size(); ++number) {
@@ -337,8 +337,8 @@ QString DialogLayout::sansFamily()
 BaseUnits DialogLayout::baseUnits(const QFont& font)
 {
     const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters
+        = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     // The average of the 52 letters, rounded to nearest the way the dialog manager rounds it.
     return { (letters / 26 + 1) / 2, metrics.height() };
 }
@@ -447,8 +447,8 @@ QWidget* DialogLayout::createControl(const LayoutControl& row, QWidget* surface)
     }
     if (kind == QLatin1String("text")) {
         auto* label = new QLabel(row.caption, surface);
-        label->setAlignment(row.hasFlag(QStringLiteral("right")) ? (Qt::AlignRight | Qt::AlignTop)
-                                                                   : (Qt::AlignLeft | Qt::AlignTop));
+        label->setAlignment(
+            row.hasFlag(QStringLiteral("right")) ? (Qt::AlignRight | Qt::AlignTop) : (Qt::AlignLeft | Qt::AlignTop));
         label->setWordWrap(!row.hasFlag(QStringLiteral("nowrap")));
         return label;
     }
@@ -476,7 +476,7 @@ QWidget* DialogLayout::createControl(const LayoutControl& row, QWidget* surface)
         return new QSpinBox(surface);
     }
     qFatal("Dialog layout %s: control %s has the unknown kind %s", qPrintable(name()), qPrintable(row.objectName()),
-           qPrintable(kind));
+        qPrintable(kind));
 }
 
 QString DialogLayout::accessibleNameOf(qsizetype index) const
@@ -509,8 +509,8 @@ void DialogLayout::bindFailed(const char* name, const char* expected, QWidget* f
     if (found == nullptr) {
         qFatal("Dialog %s: no control named %s", qPrintable(this->name()), name);
     }
-    qFatal("Dialog %s: control %s is a %s, not a %s", qPrintable(this->name()), name,
-           found->metaObject()->className(), expected);
+    qFatal("Dialog %s: control %s is a %s, not a %s", qPrintable(this->name()), name, found->metaObject()->className(),
+        expected);
 }
 
 } // namespace ui

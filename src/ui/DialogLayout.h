@@ -74,8 +74,7 @@ public:
 
     // Points member at the control called name below parent. A missing control or one of
     // another type stops the program at once with both names: a layout and its code disagree.
-    template<class T>
-    void bind(QWidget* parent, const char* name, T*& member) const
+    template <class T> void bind(QWidget* parent, const char* name, T*& member) const
     {
         QWidget* found = parent->findChild<QWidget*>(QString::fromLatin1(name));
         member = qobject_cast<T*>(found);

@@ -26,7 +26,7 @@ QMessageBox::Icon boxIcon(platform::MessageIcon icon)
 }
 
 int showBox(QWidget* owner, QMessageBox::Icon icon, const std::string& caption, const std::string& text,
-            QMessageBox::StandardButtons buttons)
+    QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), buttons, owner);
     box.setObjectName(QStringLiteral("MESSAGEBOX"));

@@ -12,13 +12,12 @@ namespace ui {
 
 // Hands each row of a table (blank lines and '#' comments skipped) split into its cells to row,
 // which returns false with a reason to stop. False with "line <n>: <reason>" in *error then.
-bool forEachTableRow(const QString& text, const std::function<bool(const QStringList& cells, QString* reason)>& row,
-                     QString* error);
+bool forEachTableRow(
+    const QString& text, const std::function<bool(const QStringList& cells, QString* reason)>& row, QString* error);
 
 // The table compiled in at path, parsed by Table::parse. The tables are part of the build, so a
 // missing or broken one stops the program with the reason rather than show a half-built window.
-template<class Table>
-Table loadResourceTable(const QString& path)
+template <class Table> Table loadResourceTable(const QString& path)
 {
     ensureResources();
     QFile file(path);

@@ -44,8 +44,8 @@ TEST(DialogUnits, RoundLikeMulDiv)
     const struct
     {
         int a, b, c, expected;
-    } cases[] = { { 353, 6, 4, 530 }, { 174, 13, 8, 283 }, { 7, 13, 8, 11 }, { 1, 6, 4, 2 },
-                  { 5, 7, 4, 9 },     { -3, 6, 4, -5 },    { 0, 6, 4, 0 },   { 3, 6, 0, -1 } };
+    } cases[] = { { 353, 6, 4, 530 }, { 174, 13, 8, 283 }, { 7, 13, 8, 11 }, { 1, 6, 4, 2 }, { 5, 7, 4, 9 },
+        { -3, 6, 4, -5 }, { 0, 6, 4, 0 }, { 3, 6, 0, -1 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.a) + "*" + std::to_string(c.b) + "/" + std::to_string(c.c));
         EXPECT_EQ(DialogLayout::mulDiv(c.a, c.b, c.c), c.expected);
@@ -54,7 +54,7 @@ TEST(DialogUnits, RoundLikeMulDiv)
 
 TEST(DialogUnits, ConvertEachEdgeSoNeighboursStayFlush)
 {
-    const BaseUnits base{ 6, 13 };
+    const BaseUnits base { 6, 13 };
     EXPECT_EQ(DialogLayout::toPixels(QRect(8, 7, 236, 111), base), QRect(12, 11, 354, 181));
     // Two controls that touch in dialog units touch in pixels too, whatever the rounding.
     const QRect left = DialogLayout::toPixels(QRect(3, 3, 5, 5), base);
@@ -128,9 +128,9 @@ TEST(DialogLayoutBuild, NamesEveryControlForScreenReaders)
     QWidget surface;
     parsed(kSample).build(&surface);
     const std::pair<const char*, const char*> cases[] = {
-        { "ID_10", "Contract:" },        // mnemonic mark dropped
+        { "ID_10", "Contract:" }, // mnemonic mark dropped
         { "SLE_CONTRACT", "Contract:" }, // the label just before it
-        { "SLE_REF2", "Referentie" },    // the label it names
+        { "SLE_REF2", "Referentie" }, // the label it names
         { "PB_OK", "Opslaan" },
         { "ID_31", "Rand" },
     };

@@ -15,12 +15,14 @@ namespace gui_test {
 // Writes config.xml into folder in the program's 47-line layout; values not given stay empty.
 inline void writeConfig(const std::string& folder, const std::map<std::string, std::string>& values)
 {
+    // clang-format off
     static const char* const names[] = {
         "Identity", "DirectERP", "Secret", "lang", "addressID", "MapIn", "Extentie", "Schema", "Koprecord",
         "Filiaal", "Webpagina", "Besteleenheid", "Bestand_del", "MC1000_SND", "SDF_art_van", "SDF_art_tot",
         "SDF_ant_van", "SDF_ant_tot", "CSV_char", "CSV_art", "CSV_aant", "ICM", "ICM_email", "ICM_naam",
         "ICM_remote",
     };
+    // clang-format on
     std::filesystem::create_directories(folder);
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
                        "<VARO_XML xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\r\n"

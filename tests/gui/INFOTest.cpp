@@ -34,9 +34,8 @@ TEST(INFO, UsesTheThreeFontsAndTheColouredNotice)
         double points;
         bool bold;
         bool underline;
-    } fonts[] = { { info.FIXEDTEXT2, 10, true, false },
-                  { info.FIXEDTEXT3, 8, false, true },
-                  { info.FIXEDTEXT4, 9, true, false } };
+    } fonts[] = { { info.FIXEDTEXT2, 10, true, false }, { info.FIXEDTEXT3, 8, false, true },
+        { info.FIXEDTEXT4, 9, true, false } };
     for (const auto& font : fonts) {
         SCOPED_TRACE(font.label->objectName().toStdString());
         EXPECT_DOUBLE_EQ(font.label->font().pointSizeF(), font.points);

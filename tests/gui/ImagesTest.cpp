@@ -27,10 +27,18 @@ TEST(Images, DrawEveryNamedImageAtItsSize)
         const char* name;
         QSize size;
     } images[] = {
-        { "A_ICOON", { 32, 32 } },     { "BMP_VARO", { 80, 80 } }, { "BMP_MC1000", { 94, 200 } },
-        { "ICO_ORD_OFF", { 32, 32 } }, { "ICO_ORD_ON", { 32, 32 } }, { "ICO_BENL", { 32, 32 } },
-        { "ICO_KNV", { 32, 15 } },     { "ICO_PRB", { 32, 32 } },  { "ICO_PR2", { 32, 32 } },
-        { "ICO_PRF", { 32, 32 } },     { "ICO_PRE", { 32, 32 } },  { "ICO_PRW", { 32, 32 } },
+        { "A_ICOON", { 32, 32 } },
+        { "BMP_VARO", { 80, 80 } },
+        { "BMP_MC1000", { 94, 200 } },
+        { "ICO_ORD_OFF", { 32, 32 } },
+        { "ICO_ORD_ON", { 32, 32 } },
+        { "ICO_BENL", { 32, 32 } },
+        { "ICO_KNV", { 32, 15 } },
+        { "ICO_PRB", { 32, 32 } },
+        { "ICO_PR2", { 32, 32 } },
+        { "ICO_PRF", { 32, 32 } },
+        { "ICO_PRE", { 32, 32 } },
+        { "ICO_PRW", { 32, 32 } },
     };
     for (const auto& image : images) {
         SCOPED_TRACE(image.name);

@@ -51,7 +51,7 @@ TEST(QtMessages, ShowsErrorsAsCriticalBoxesCaptionedFout)
     EXPECT_EQ(seen.caption, "Fout");
     EXPECT_EQ(seen.text, "Bestand x niet gewist.");
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
-    EXPECT_EQ(seen.buttons, QList<QMessageBox::StandardButton>{ QMessageBox::Ok });
+    EXPECT_EQ(seen.buttons, QList<QMessageBox::StandardButton> { QMessageBox::Ok });
     EXPECT_EQ(seen.owner, &window);
 }
 
@@ -69,19 +69,19 @@ TEST(QtMessages, ShowsMessagesWithTheirCaptionAndIcon)
         messages.message("Geen configuratie, zie tabblad in menu.", "Letop ", icon);
         EXPECT_EQ(seen.caption, "Letop ");
         EXPECT_EQ(seen.icon, expected);
-        EXPECT_EQ(seen.buttons, QList<QMessageBox::StandardButton>{ QMessageBox::Ok });
+        EXPECT_EQ(seen.buttons, QList<QMessageBox::StandardButton> { QMessageBox::Ok });
     }
 }
 
 TEST(QtMessages, AnswersQuestionsWithTheButtonPressed)
 {
     ui::QtMessages messages;
-    for (const auto& [press, answer] : { std::pair{ QMessageBox::Yes, true }, std::pair{ QMessageBox::No, false } }) {
+    for (const auto& [press, answer] : { std::pair { QMessageBox::Yes, true }, std::pair { QMessageBox::No, false } }) {
         Seen seen;
         recordNextBox(seen, press);
-        EXPECT_EQ(messages.question("Druk Ja voor meer details", "Fout bij order verzenden",
-                                    platform::MessageIcon::Question),
-                  answer);
+        EXPECT_EQ(
+            messages.question("Druk Ja voor meer details", "Fout bij order verzenden", platform::MessageIcon::Question),
+            answer);
         EXPECT_EQ(seen.buttons.size(), 2);
     }
 }

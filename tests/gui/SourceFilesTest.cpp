@@ -15,12 +15,23 @@ TEST(SourceFiles, MatchWindowsStylePatterns)
         const char* pattern;
         bool matches;
     } cases[] = {
-        { "order.csv", "*.csv", true },    { "ORDER.CSV", "*.csv", true },    { "order.csv.bak", "*.csv", false },
-        { "order.txt", "*.csv", false },   { "order", "*.*", true },          { "order.csv", "*", true },
-        { "a1.csv", "a?.csv", true },      { "a.csv", "a?.csv", false },      { "a12.csv", "a?.csv", false },
-        { "order.csv", "order.csv", true }, { "order.csv", "Order.CSV", true }, { "xorder.csv", "order.csv", false },
-        { "abcabd", "*ab?", true },        { "[a].csv", "[a].csv", true },    { "a.csv", "[a].csv", false },
-        { "order.csv", "", false },        { "aaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*a*a*c", false },
+        { "order.csv", "*.csv", true },
+        { "ORDER.CSV", "*.csv", true },
+        { "order.csv.bak", "*.csv", false },
+        { "order.txt", "*.csv", false },
+        { "order", "*.*", true },
+        { "order.csv", "*", true },
+        { "a1.csv", "a?.csv", true },
+        { "a.csv", "a?.csv", false },
+        { "a12.csv", "a?.csv", false },
+        { "order.csv", "order.csv", true },
+        { "order.csv", "Order.CSV", true },
+        { "xorder.csv", "order.csv", false },
+        { "abcabd", "*ab?", true },
+        { "[a].csv", "[a].csv", true },
+        { "a.csv", "[a].csv", false },
+        { "order.csv", "", false },
+        { "aaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*a*a*c", false },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " ~ " + c.pattern);
@@ -32,7 +43,11 @@ TEST(SourceFiles, SortLikeTheWindowsFileSystem)
 {
     // Upper-case comparison: '_' comes after the letters, digits before them.
     const std::pair<const char*, const char*> ordered[] = {
-        { "a.csv", "B.csv" }, { "ab.csv", "a_b.csv" }, { "1.csv", "a.csv" }, { "a.csv", "a.csv1" }, { "A.csv", "a.csv" },
+        { "a.csv", "B.csv" },
+        { "ab.csv", "a_b.csv" },
+        { "1.csv", "a.csv" },
+        { "a.csv", "a.csv1" },
+        { "A.csv", "a.csv" },
     };
     for (const auto& [first, second] : ordered) {
         SCOPED_TRACE(std::string(first) + " < " + second);

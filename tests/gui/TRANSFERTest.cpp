@@ -80,7 +80,7 @@ protected:
     std::string m_work;
     std::string m_input;
     RecordingMessages m_messages;
-    platform::FixedClock m_clock{ { 2026, 12, 8 } };
+    platform::FixedClock m_clock { { 2026, 12, 8 } };
     std::unique_ptr<TRANSFER> m_window;
 };
 
@@ -132,7 +132,7 @@ TEST_F(OpeningSequence, ListsOrdinaryMatchingFilesInNameOrderWithTheFirstTicked)
     TRANSFER& window = open();
     EXPECT_EQ(names(window), QStringList({ "A.CSV", "ab.csv", "a_b.csv", "b.csv" }));
     EXPECT_EQ(ticks(window), QList<bool>({ true, false, false, false }));
-    EXPECT_EQ(window.tickedFiles(), std::vector<std::string>{ m_input + "/A.CSV" });
+    EXPECT_EQ(window.tickedFiles(), std::vector<std::string> { m_input + "/A.CSV" });
 }
 
 TEST_F(OpeningSequence, ListsTheFileThatExtentieNames)
@@ -147,7 +147,7 @@ TEST_F(OpeningSequence, ShowsTheLastWriteTimeAndDate)
 {
     configure({ { "Schema", "CSV" } });
     addInput("a.csv");
-    std::tm when{};
+    std::tm when {};
     when.tm_year = 2025 - 1900;
     when.tm_mon = 2;
     when.tm_mday = 7;
@@ -205,14 +205,13 @@ TEST_F(OpeningSequence, ShowsTheShopChoiceWithTheBranchPressed)
         bool shown;
         bool belgian;
     } cases[] = { { "YES", "NED", true, false }, { "YES", "BEL", true, true }, { "NO", "BEL", false, false },
-                  { "yes", "NED", false, false } };
+        { "yes", "NED", false, false } };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.webpagina) + " " + c.filiaal);
         configure({ { "Webpagina", c.webpagina }, { "Filiaal", c.filiaal } });
         TRANSFER& window = open();
-        for (QWidget* control : std::initializer_list<QWidget*>{ window.controls.RBT_BE, window.controls.RBT_NL,
-                                                                  window.controls.RADIOBUTTONGROUP1,
-                                                                  window.controls.ICO_BENL }) {
+        for (QWidget* control : std::initializer_list<QWidget*> { window.controls.RBT_BE, window.controls.RBT_NL,
+                 window.controls.RADIOBUTTONGROUP1, window.controls.ICO_BENL }) {
             EXPECT_EQ(control->isHidden(), !c.shown) << control->objectName().toStdString();
         }
         if (c.shown) {
@@ -269,7 +268,7 @@ TEST_F(OpeningSequence, ChecksForPipeLengthUpdatesOnlyForTheBelgianBranch)
         const char* lastCheck;
         bool checks;
     } cases[] = { { "BEL", nullptr, true }, { "NED", nullptr, false }, { "bel", nullptr, false },
-                  { "BEL", "2026-12-01", false } };
+        { "BEL", "2026-12-01", false } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.filiaal);
         m_messages.clear();
@@ -280,8 +279,8 @@ TEST_F(OpeningSequence, ChecksForPipeLengthUpdatesOnlyForTheBelgianBranch)
         configure({ { "Filiaal", c.filiaal } });
         open();
         // The check server of this installation does not answer, so a check that runs fails aloud.
-        EXPECT_EQ(m_messages.texts(), c.checks ? std::vector<std::string>{ "Updatecontrole mislukt !" }
-                                               : std::vector<std::string>{});
+        EXPECT_EQ(m_messages.texts(),
+            c.checks ? std::vector<std::string> { "Updatecontrole mislukt !" } : std::vector<std::string> {});
     }
 }
 
