@@ -12,6 +12,7 @@
 //   VERWERK_STRUC(header, TextOrigin::Utf8 for values taken from an XML document);
 //   useDefaultDeliveryDateIfEmpty();                    // only the readers that do so
 //   beginLines(TextOrigin::Utf8 when articles come from an XML document);
+//   reserveLines(expected lines, source bytes);          // optional; spares regrowth of long orders
 //   for each line: q = parseQuantity(text, kCommaSeparator);
 //                  q = convertMetres(key, q);           // no-op unless MTR + BEL
 //                  addLine(q, article);                 // counts, trims the article, run date
