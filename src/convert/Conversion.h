@@ -123,6 +123,8 @@ public:
     const std::string& workFolder() const { return m_workFolder; }
 
 private:
+    // The source checks and opening of a text reader, then its work on the bytes.
+    void runTextSource(const std::string& sourcePath, void (Conversion::*read)(std::string_view));
     // The ICM file's own header lines h[1..19], trimmed, put straight into the order.
     void fillIcmHeader(const std::array<std::string, 20>& h);
 

@@ -52,34 +52,29 @@ namespace {
 
 } // namespace
 
-void Conversion::VERWERK_SDF(const std::string& sourcePath)
+void Conversion::runTextSource(const std::string& sourcePath, void (Conversion::*read)(std::string_view))
 {
     if (!sourceIsPresent(sourcePath)) {
         return;
     }
     if (const auto source = openSource(sourcePath)) {
-        convertSdf(*source);
+        (this->*read)(*source);
     }
+}
+
+void Conversion::VERWERK_SDF(const std::string& sourcePath)
+{
+    runTextSource(sourcePath, &Conversion::convertSdf);
 }
 
 void Conversion::VERWERK_CSV(const std::string& sourcePath)
 {
-    if (!sourceIsPresent(sourcePath)) {
-        return;
-    }
-    if (const auto source = openSource(sourcePath)) {
-        convertCsv(*source);
-    }
+    runTextSource(sourcePath, &Conversion::convertCsv);
 }
 
 void Conversion::VERWERK_ICM(const std::string& sourcePath)
 {
-    if (!sourceIsPresent(sourcePath)) {
-        return;
-    }
-    if (const auto source = openSource(sourcePath)) {
-        convertIcm(*source);
-    }
+    runTextSource(sourcePath, &Conversion::convertIcm);
 }
 
 void Conversion::convertSdf(std::string_view source)
@@ -224,27 +219,20 @@ void Conversion::fillIcmHeader(const std::array<std::string, 20>& h)
         }
     }
 
-    m_order.from = { "billToAddressCode", m_settings.Identity, m_settings.Secret };
-    m_order.request = { m_settings.DirectERP, "production" };
-    m_order.header = ORDER_HEADER {
-        .OrderDate = platform::formatDate(m_clock.today()),
-        .type = "new",
-        .currency = "0",
-        .Shipping_method = "2",
-        .Contract_number = {},
-        .Order_reference_number = h[2],
-        .Additional_reference_1 = h[3],
-        .Additional_reference_2 = h[4],
-        .Tel_number = h[14],
-        .addressID = m_settings.addressID,
-        .lang = m_settings.lang,
-        .name = std::move(name),
-        .DeliverTo = h[9],
-        .Street = h[10] + " " + h[13],
-        .City = h[11],
-        .PostalCode = std::move(postalCode),
-        .isoCountryCode = {},
-    };
+    // The sender, request and fixed values are those of every run; the header fields come
+    // from the file's own lines.
+    VERWERK_STRUC(emptyHeader());
+    ORDER_HEADER& header = m_order.header;
+    header.Shipping_method.assign(1, '2');
+    header.Order_reference_number = h[2];
+    header.Additional_reference_1 = h[3];
+    header.Additional_reference_2 = h[4];
+    header.Tel_number = h[14];
+    header.name = std::move(name);
+    header.DeliverTo = h[9];
+    header.Street = h[10] + " " + h[13];
+    header.City = h[11];
+    header.PostalCode = std::move(postalCode);
     m_order.headerOrigin = TextOrigin::Bytes;
 }
 
