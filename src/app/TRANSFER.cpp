@@ -1,6 +1,7 @@
 #include "app/TRANSFER.h"
 
 #include "app/HelpWindow.h"
+#include "app/SendOrderCommand.h"
 #include "app/SourceFiles.h"
 #include "config/ConfigReader.h"
 #include "dialogs/INFO.h"
@@ -245,6 +246,7 @@ bool TRANSFER::isBelgianShopChosen() const
 
 void TRANSFER::sendOrder()
 {
+    SendOrderCommand(*this).run();
 }
 
 void TRANSFER::PBT_MAIL()

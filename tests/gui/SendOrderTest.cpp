@@ -1,0 +1,333 @@
+#include "app/SendOrderCommand.h"
+#include "app/TRANSFER.h"
+
+#include "GuiTestSupport.h"
+#include "RecordingMessages.h"
+#include "TempDir.h"
+#include "platform/Files.h"
+#include "transfer/WebshopPeer.h"
+
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+using gui_test::writeConfig;
+using gui_test::writeText;
+using testing_support::RecordingMessages;
+using testing_support::TempDir;
+
+namespace {
+
+// The order's way from a ticked file to the webshop, through the real window, the real readers,
+// the real pipe-length table of the build and two real local webshops (one per branch). The
+// browser is xdg-open on PATH: a script that notes what it was asked to open.
+class SendOrder : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_belgian = new WebshopPeer();
+        s_dutch = new WebshopPeer();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_belgian;
+        delete s_dutch;
+    }
+
+    SendOrder()
+        : m_appData("AppData", m_home.path().c_str())
+        , m_work(m_home.file("VARO"))
+        , m_input(m_home.file("in"))
+        , m_path("PATH", (m_home.file("bin") + ":" + std::getenv("PATH")).c_str())
+    {
+        std::filesystem::create_directories(m_work);
+        std::filesystem::create_directories(m_input);
+        std::filesystem::create_directories(m_home.file("bin"));
+        writeText(m_home.file("bin/xdg-open"),
+            "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + m_home.file("opened.txt") + "'\nexit $(cat '"
+                + m_home.file("xdg-exit") + "' 2>/dev/null || echo 0)\n");
+        std::filesystem::permissions(m_home.file("bin/xdg-open"), std::filesystem::perms::owner_all);
+        for (const char* name : { "lgt.dbf", "lgt.CDX" }) {
+            std::filesystem::copy_file(std::string(TRANSVO_BIN_DIR) + "/" + name, m_program.file(name));
+        }
+        // The start-up update check of the Belgian branch meets a closed port and stays local.
+        writeText(m_program.file("deployment.ini"),
+            "[webshop]\nbe = " + s_belgian->hostPort() + "\nnl = " + s_dutch->hostPort()
+                + "\n[lengths]\ncheck = 127.0.0.1:9\nupdate = 127.0.0.1:9\n[tls]\nca_file = " + s_belgian->caFile()
+                + "\n");
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_belgian->isRunning()) << s_belgian->log();
+        ASSERT_TRUE(s_dutch->isRunning()) << s_dutch->log();
+        s_belgian->reset();
+        s_dutch->reset();
+    }
+
+    void configure(std::map<std::string, std::string> values)
+    {
+        values.emplace("Identity", "klant42");
+        values.emplace("Schema", "CSV");
+        values.emplace("CSV_char", ";");
+        values.emplace("CSV_art", "1");
+        values.emplace("CSV_aant", "2");
+        values.emplace("DirectERP", "0");
+        values.emplace("Filiaal", "BEL");
+        values.emplace("lang", "NL");
+        values.emplace("MapIn", m_input);
+        values.emplace("Extentie", "*.csv");
+        writeConfig(m_work, values);
+    }
+
+    void addInput(const std::string& name, const std::string& text = "3125021;12\r\n8212503;2,5\r\n")
+    {
+        writeText(m_input + "/" + name, text);
+    }
+
+    TRANSFER& open()
+    {
+        m_window = std::make_unique<TRANSFER>(m_messages, m_program.path(), m_clock);
+        m_window->show();
+        m_messages.clear(); // what the start-up said is not this command's business
+        return *m_window;
+    }
+
+    void send() { m_window->PBT_SENDORDER(); }
+
+    std::string caption() const { return m_window->controls.PBT_SENDORDER->text().toStdString(); }
+    std::string opened() const { return platform::readFile(m_home.file("opened.txt")).value_or(""); }
+    std::string document() const { return platform::readFile(m_work + "/dtbs.xml").value_or(""); }
+    static std::string body(WebshopPeer& shop) { return WireRequest::parse(shop.lastRequest()).body; }
+
+    static inline WebshopPeer* s_belgian = nullptr;
+    static inline WebshopPeer* s_dutch = nullptr;
+
+    TempDir m_home;
+    TempDir m_program;
+    gui_test::ScopedEnv m_appData;
+    std::string m_work;
+    std::string m_input;
+    gui_test::ScopedEnv m_path;
+    platform::FixedClock m_clock { { 2026, 12, 8 } };
+    RecordingMessages m_messages;
+    std::unique_ptr<TRANSFER> m_window;
+};
+
+TEST_F(SendOrder, PostsTheTickedFileAndOpensTheLoginPage)
+{
+    configure({});
+    addInput("a.csv");
+    open();
+    send();
+
+    EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
+    EXPECT_EQ(m_messages.last().caption, "Upload order");
+    EXPECT_EQ(caption(), "Verzonden");
+    EXPECT_EQ(m_window->controls.PBT_SENDORDER->accessibleName().toStdString(), "Verzonden");
+    EXPECT_EQ(opened(), "https://" + s_belgian->hostPort() + "/nl/klant/account/login/\n");
+    ASSERT_FALSE(document().empty());
+    EXPECT_EQ(body(*s_belgian), document());
+    EXPECT_EQ(body(*s_dutch), "");
+    EXPECT_FALSE(m_window->isVisible()) << "the program ends after a post";
+    EXPECT_TRUE(std::filesystem::exists(m_input + "/a.csv")) << "Bestand_del is off";
+}
+
+TEST_F(SendOrder, StopsAtTwoTickedFilesWithoutTouchingAnything)
+{
+    configure({ { "Besteleenheid", "MTR" } });
+    addInput("a.csv");
+    addInput("b.csv");
+    open();
+    QTreeWidget* list = m_window->controls.LISTVIEW_TRANSFER;
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    send();
+
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages.last().text, "Meerdere bestanden niet mogelijk");
+    EXPECT_EQ(m_messages.last().caption, "Konekta");
+    EXPECT_EQ(m_messages.last().icon, platform::MessageIcon::Information);
+    EXPECT_EQ(caption(), "Order verzenden");
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(m_work + "/dtbs.xml"));
+}
+
+TEST_F(SendOrder, ReportsNoDataWhenNothingWasConverted)
+{
+    struct Case
+    {
+        const char* label;
+        std::map<std::string, std::string> settings;
+        bool untick;
+    };
+    const Case cases[] = {
+        { "no ticked file", {}, true },
+        { "empty Schema keeps the list empty", { { "Schema", "" } }, false },
+        { "unknown Schema runs no reader", { { "Schema", "csv" } }, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        configure(c.settings);
+        addInput("a.csv");
+        open();
+        if (c.untick && m_window->controls.LISTVIEW_TRANSFER->topLevelItemCount() > 0) {
+            m_window->controls.LISTVIEW_TRANSFER->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+        }
+        const auto ticked = m_window->tickedFiles();
+        send();
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_EQ(m_messages.last().text, "Geen data in " + (ticked.empty() ? std::string() : ticked.front()));
+        EXPECT_EQ(m_messages.last().caption, "Transvo");
+        EXPECT_EQ(caption(), "Momentje");
+        EXPECT_TRUE(m_window->isVisible());
+        EXPECT_EQ(body(*s_belgian), "");
+    }
+}
+
+TEST_F(SendOrder, DeletesTheSourceOnlyAfterTheWebshopAcceptedIt)
+{
+    configure({ { "Bestand_del", "YES" } });
+    addInput("a.csv");
+    addInput("b.csv");
+    open();
+    send();
+    EXPECT_FALSE(std::filesystem::exists(m_input + "/a.csv"));
+    EXPECT_EQ(m_window->controls.LISTVIEW_TRANSFER->topLevelItemCount(), 1) << "the list is refilled";
+    EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
+
+    ASSERT_TRUE(s_belgian->control("status=500 Internal Server Error"));
+    m_messages.setNextAnswer(true);
+    open();
+    send();
+    EXPECT_TRUE(std::filesystem::exists(m_input + "/b.csv")) << "a refused order keeps its source";
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages.last().kind, RecordingMessages::Kind::Question);
+    EXPECT_EQ(m_messages.last().text,
+        "Webshop geeft volgende melding:\nHTTP/1.1 500 Internal Server Error\n\n"
+        "Druk Ja voor meer details");
+    EXPECT_EQ(m_messages.last().caption, "Fout bij order verzenden");
+    EXPECT_EQ(m_messages.last().icon, platform::MessageIcon::Critical);
+    EXPECT_EQ(caption(), "Fout bij verzenden");
+    EXPECT_EQ(opened(), "https://" + s_belgian->hostPort() + "/nl/klant/account/login/\n" + m_work + "/Page2.htm\n");
+    EXPECT_FALSE(m_window->isVisible());
+}
+
+TEST_F(SendOrder, KeepsTheSourceWhenTheWebshopCannotBeReached)
+{
+    configure({ { "Bestand_del", "YES" } });
+    addInput("a.csv");
+    writeText(m_program.file("deployment.ini"), "[webshop]\nbe = 127.0.0.1:9\n[lengths]\ncheck = 127.0.0.1:9\n");
+    open();
+    send();
+    EXPECT_TRUE(std::filesystem::exists(m_input + "/a.csv"));
+    ASSERT_FALSE(m_messages.empty());
+    EXPECT_EQ(m_messages.last().caption, "Fout bij order verzenden");
+    EXPECT_EQ(m_messages.last().text.rfind("Webshop geeft volgende melding:\n", 0), 0u);
+    EXPECT_EQ(m_messages.last().text.find("HTTP/1.1 200 OK"), std::string::npos);
+    EXPECT_EQ(opened(), "") << "answered No: Page2.htm stays closed";
+    EXPECT_FALSE(m_window->isVisible());
+}
+
+TEST_F(SendOrder, OpensTheLoginPageOfTheBranchAndLanguage)
+{
+    struct Case
+    {
+        const char* filiaal;
+        const char* lang;
+        const char* directErp;
+        bool dutchHost;
+        const char* path; // nullptr: no browser, the ERP message
+    };
+    const Case cases[] = {
+        { "BEL", "FR", "0", false, "/fr/klant/account/login/" },
+        { "BEL", "DE", "0", false, "/nl/klant/account/login/" },
+        { "NED", "FR", "0", true, "/klant/account/login/" },
+        { "BEL", "NL", "1", false, nullptr },
+        { "NED", "NL", "", true, nullptr },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.filiaal) + " " + c.lang + " DirectERP " + c.directErp);
+        std::filesystem::remove(m_home.file("opened.txt"));
+        configure({ { "Filiaal", c.filiaal }, { "lang", c.lang }, { "DirectERP", c.directErp } });
+        addInput("a.csv");
+        open();
+        send();
+        WebshopPeer& shop = c.dutchHost ? *s_dutch : *s_belgian;
+        EXPECT_EQ(body(shop), document());
+        if (c.path) {
+            EXPECT_EQ(opened(), "https://" + shop.hostPort() + c.path + "\n");
+            EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
+        } else {
+            EXPECT_EQ(opened(), "");
+            EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order opgeladen in ERP-systeem." });
+        }
+    }
+}
+
+TEST_F(SendOrder, PostsToTheChosenShopButOpensTheBranchLoginPage)
+{
+    configure({ { "Webpagina", "YES" }, { "Filiaal", "NED" } });
+    addInput("a.csv");
+    open();
+    ASSERT_TRUE(m_window->controls.RBT_NL->isChecked());
+    m_window->controls.RBT_BE->setChecked(true);
+    send();
+    EXPECT_EQ(body(*s_belgian), document());
+    EXPECT_EQ(body(*s_dutch), "");
+    EXPECT_EQ(opened(), "https://" + s_dutch->hostPort() + "/klant/account/login/\n");
+}
+
+TEST_F(SendOrder, SaysWhenTheBrowserCannotStart)
+{
+    configure({});
+    addInput("a.csv");
+    writeText(m_home.file("xdg-exit"), "3\n");
+    open();
+    send();
+    EXPECT_EQ(m_messages.texts(),
+        (std::vector<std::string> { "Order verzonden, zie winkelwagen in browser.", "Kan browser niet starten." }));
+    EXPECT_EQ(m_messages.last().kind, RecordingMessages::Kind::Error);
+}
+
+TEST_F(SendOrder, TurnsMetresIntoPipesThroughTheInstalledTable)
+{
+    // 3125021 comes in pipes of 3 m; 8212503 is sold by the piece (length 1), 2,5 m -> 3.
+    configure({ { "Besteleenheid", "MTR" } });
+    addInput("a.csv", "3125021;12\r\n8212503;2,5\r\n0000000;2,5\r\n");
+    open();
+    send();
+    const std::string xml = document();
+    EXPECT_NE(xml.find("lineNumber=\"1\" requestedDeliveryDate=\"2026-12-10\" quantity=\"4\""), std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find("lineNumber=\"2\" requestedDeliveryDate=\"2026-12-10\" quantity=\"3\""), std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find("lineNumber=\"3\" requestedDeliveryDate=\"2026-12-10\" quantity=\"2,5\""), std::string::npos)
+        << xml;
+}
+
+TEST_F(SendOrder, GoesOnWithoutTheTableWhenItIsMissing)
+{
+    configure({ { "Besteleenheid", "MTR" } });
+    addInput("a.csv", "3125021;12\r\n");
+    std::filesystem::remove(m_program.file("lgt.dbf"));
+    open();
+    send();
+    ASSERT_GE(m_messages.size(), 2u);
+    EXPECT_EQ(m_messages.entries().front().text, m_program.path() + "/lgt.dbf ERROR of database in gebruik");
+    EXPECT_NE(document().find("quantity=\"12\""), std::string::npos);
+}
+
+TEST(LoginPage, FollowsBranchAndLanguageOnly)
+{
+    EXPECT_EQ(
+        SendOrderCommand::loginPage("BEL", "FR", "be.test", "nl.test"), "https://be.test/fr/klant/account/login/");
+    EXPECT_EQ(
+        SendOrderCommand::loginPage("BEL", "fr", "be.test", "nl.test"), "https://be.test/nl/klant/account/login/");
+    EXPECT_EQ(SendOrderCommand::loginPage("bel", "FR", "be.test", "nl.test"), "https://nl.test/klant/account/login/");
+}
+
+} // namespace
