@@ -126,10 +126,10 @@ int main()
     std::printf("rows: %zu\n", kRows);
     std::printf("rebuild (open exclusive, zap, pack, append, create order, commit, set order, close): "
                 "%.1f ms (target < 500 ms)\n",
-                rebuild);
+        rebuild);
     std::printf("create order alone: %.1f ms (target <= 56 ms)\n", createOrder);
     std::printf("shared read-only open: %.2f ms\n", open);
     std::printf("%zu soft seeks, %zu hits: %.3f us per seek (target <= 2 us)\n", searches.size(), hits,
-                seeks * 1000.0 / static_cast<double>(searches.size()));
+        seeks * 1000.0 / static_cast<double>(searches.size()));
     return hits == kSeeks / 2 ? 0 : 1;
 }

@@ -35,11 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!index) {
         return 0;
     }
-    const std::string_view tail(reinterpret_cast<const char*>(data) + size - std::min<std::size_t>(size, 16),
-                                std::min<std::size_t>(size, 16));
+    const std::string_view tail(
+        reinterpret_cast<const char*>(data) + size - std::min<std::size_t>(size, 16), std::min<std::size_t>(size, 16));
     for (const lengths::CdxTag& tag : index->tags()) {
         for (std::string_view text : { std::string_view(), std::string_view("1234567"), std::string_view("     123"),
-                                       std::string_view("30000010 "), std::string_view("zzzz"), tail }) {
+                 std::string_view("30000010 "), std::string_view("zzzz"), tail }) {
             const lengths::SeekResult hit = index->seek(tag, text);
             if (!hit.eof) {
                 // Reading the row a hit points to is what a look-up does next.

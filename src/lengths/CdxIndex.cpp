@@ -9,287 +9,287 @@ namespace lengths {
 
 namespace {
 
-    constexpr std::uint32_t kPageSize = 512;
-    constexpr std::uint32_t kTagHeaderSize = 1024;
-    constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-    constexpr std::uint32_t kLeafHeaderSize = 24;
-    constexpr std::uint32_t kNodeHeaderSize = 12;
-    constexpr std::uint16_t kRootBit = 0x01;
-    constexpr std::uint16_t kLeafBit = 0x02;
-    constexpr std::uint16_t kMaxKeyLength = 240;
-    constexpr std::uint16_t kDirectoryKeyLength = 10;
-    // A B-tree over 2^32 records is at most a few dozen levels deep; more means a cycle.
-    constexpr int kMaxDepth = 32;
+constexpr std::uint32_t kPageSize = 512;
+constexpr std::uint32_t kTagHeaderSize = 1024;
+constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+constexpr std::uint32_t kLeafHeaderSize = 24;
+constexpr std::uint32_t kNodeHeaderSize = 12;
+constexpr std::uint16_t kRootBit = 0x01;
+constexpr std::uint16_t kLeafBit = 0x02;
+constexpr std::uint16_t kMaxKeyLength = 240;
+constexpr std::uint16_t kDirectoryKeyLength = 10;
+// A B-tree over 2^32 records is at most a few dozen levels deep; more means a cycle.
+constexpr int kMaxDepth = 32;
 
-    constexpr std::uint8_t kOptionUnique = 0x01;
-    constexpr std::uint8_t kOptionFilter = 0x08;
-    constexpr std::uint8_t kOptionCompact = 0x20;
-    constexpr std::uint8_t kOptionCompound = 0x40;
-    constexpr std::uint8_t kOptionStructure = 0x80;
-    constexpr std::uint8_t kSignature = 0x01;
+constexpr std::uint8_t kOptionUnique = 0x01;
+constexpr std::uint8_t kOptionFilter = 0x08;
+constexpr std::uint8_t kOptionCompact = 0x20;
+constexpr std::uint8_t kOptionCompound = 0x40;
+constexpr std::uint8_t kOptionStructure = 0x80;
+constexpr std::uint8_t kSignature = 0x01;
 
-    std::uint32_t le(const std::string& bytes, std::size_t at, int size)
-    {
-        std::uint32_t value = 0;
-        for (int i = size - 1; i >= 0; --i) {
-            value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+std::uint32_t le(const std::string& bytes, std::size_t at, int size)
+{
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) {
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    }
+    return value;
+}
+
+std::uint32_t be32(const std::string& bytes, std::size_t at)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    }
+    return value;
+}
+
+void putLe(std::string& bytes, std::size_t at, std::uint64_t value, int size)
+{
+    for (int i = 0; i < size; ++i) {
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+void putBe32(std::string& bytes, std::size_t at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) {
+        bytes[at + i] = static_cast<char>((value >> (8 * (3 - i))) & 0xFF);
+    }
+}
+
+bool holdsPage(const std::string& bytes, std::uint32_t page)
+{
+    return page != kNone && static_cast<std::uint64_t>(page) + kPageSize <= bytes.size();
+}
+
+// Compares a key with a search text over the text's length only: 0 when the key begins
+// with the text, which is what an xBase seek on a character key counts as equal.
+int comparePrefix(const char* key, std::string_view text)
+{
+    return text.empty() ? 0 : std::memcmp(key, text.data(), text.size());
+}
+
+std::string upperTrimmed(std::string_view text)
+{
+    std::string result;
+    for (char c : text) {
+        if (c == '\0') {
+            break;
         }
-        return value;
+        result += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     }
+    while (!result.empty() && result.back() == ' ') {
+        result.pop_back();
+    }
+    return result;
+}
 
-    std::uint32_t be32(const std::string& bytes, std::size_t at)
+// ---- Writing ----------------------------------------------------------------------------
+
+// Entry widths of a leaf: record number in the low bits, then the duplicate and trailing
+// counts, which must fill the entry exactly because readers find them from the top.
+struct LeafLayout
+{
+    int bytes = 3;
+    int recordBits = 16;
+    int countBits = 4;
+
+    std::uint32_t recordMask() const { return static_cast<std::uint32_t>((1ull << recordBits) - 1); }
+    std::uint32_t countMask() const { return (1u << countBits) - 1; }
+
+    // The widths established engines choose for a key length and the highest record number.
+    static LeafLayout forKeys(std::uint16_t keyLength, std::uint32_t highestRecord)
     {
-        std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+        LeafLayout layout;
+        layout.countBits = std::bit_width(keyLength);
+        layout.bytes = layout.countBits <= 8 ? 3 : (layout.countBits <= 12 ? 4 : 5);
+        layout.recordBits = 8 * layout.bytes - 2 * layout.countBits;
+        while (layout.recordBits < 32 && highestRecord > layout.recordMask()) {
+            ++layout.bytes;
+            layout.recordBits += 8;
         }
-        return value;
+        return layout;
+    }
+};
+
+// Builds one B+ tree bottom-up into the file: each level fills its current page and, when
+// a page is full, chains a fresh one to it and passes the full page's last key up. Pages
+// are taken from the end of the file in the order the levels ask for them.
+class TreeBuilder
+{
+public:
+    TreeBuilder(std::string& file, std::uint16_t keyLength, LeafLayout layout)
+        : m_file(file)
+        , m_keyLength(keyLength)
+        , m_layout(layout)
+        , m_maxInterior(static_cast<int>((kPageSize - kNodeHeaderSize) / (keyLength + 8u)))
+    {
     }
 
-    void putLe(std::string& bytes, std::size_t at, std::uint64_t value, int size)
+    void add(const char* key, std::uint32_t record) { add(0, key, record, 0); }
+
+    // Closes every level and returns the root's offset.
+    std::uint32_t finish()
     {
-        for (int i = 0; i < size; ++i) {
-            bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+        if (m_levels.empty()) {
+            m_levels.push_back(Level {});
+            m_levels[0].page = newPage(0, kNone);
+            m_levels[0].freeBytes = kPageSize - kLeafHeaderSize;
         }
-    }
-
-    void putBe32(std::string& bytes, std::size_t at, std::uint32_t value)
-    {
-        for (int i = 0; i < 4; ++i) {
-            bytes[at + i] = static_cast<char>((value >> (8 * (3 - i))) & 0xFF);
-        }
-    }
-
-    bool holdsPage(const std::string& bytes, std::uint32_t page)
-    {
-        return page != kNone && static_cast<std::uint64_t>(page) + kPageSize <= bytes.size();
-    }
-
-    // Compares a key with a search text over the text's length only: 0 when the key begins
-    // with the text, which is what an xBase seek on a character key counts as equal.
-    int comparePrefix(const char* key, std::string_view text)
-    {
-        return text.empty() ? 0 : std::memcmp(key, text.data(), text.size());
-    }
-
-    std::string upperTrimmed(std::string_view text)
-    {
-        std::string result;
-        for (char c : text) {
-            if (c == '\0') {
-                break;
+        for (std::size_t level = 0; level < m_levels.size(); ++level) {
+            const std::uint32_t page = m_levels[level].page;
+            if (level + 1 == m_levels.size()) {
+                close(level, true);
+                return page;
             }
-            result += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            const std::string lastKey = m_levels[level].lastKey;
+            add(level + 1, lastKey.data(), m_levels[level].lastRecord, page);
+            close(level, false);
         }
-        while (!result.empty() && result.back() == ' ') {
-            result.pop_back();
-        }
-        return result;
+        return kNone;
     }
 
-    // ---- Writing ----------------------------------------------------------------------------
-
-    // Entry widths of a leaf: record number in the low bits, then the duplicate and trailing
-    // counts, which must fill the entry exactly because readers find them from the top.
-    struct LeafLayout
+private:
+    struct Level
     {
-        int bytes = 3;
-        int recordBits = 16;
-        int countBits = 4;
-
-        std::uint32_t recordMask() const { return static_cast<std::uint32_t>((1ull << recordBits) - 1); }
-        std::uint32_t countMask() const { return (1u << countBits) - 1; }
-
-        // The widths established engines choose for a key length and the highest record number.
-        static LeafLayout forKeys(std::uint16_t keyLength, std::uint32_t highestRecord)
-        {
-            LeafLayout layout;
-            layout.countBits = std::bit_width(keyLength);
-            layout.bytes = layout.countBits <= 8 ? 3 : (layout.countBits <= 12 ? 4 : 5);
-            layout.recordBits = 8 * layout.bytes - 2 * layout.countBits;
-            while (layout.recordBits < 32 && highestRecord > layout.recordMask()) {
-                ++layout.bytes;
-                layout.recordBits += 8;
-            }
-            return layout;
-        }
+        std::uint32_t page = kNone;
+        int entries = 0;
+        int freeBytes = 0;
+        std::uint32_t keyEnd = kPageSize;
+        std::string lastKey;
+        std::uint32_t lastRecord = 0;
     };
 
-    // Builds one B+ tree bottom-up into the file: each level fills its current page and, when
-    // a page is full, chains a fresh one to it and passes the full page's last key up. Pages
-    // are taken from the end of the file in the order the levels ask for them.
-    class TreeBuilder
+    std::uint32_t newPage(std::size_t level, std::uint32_t left)
     {
-    public:
-        TreeBuilder(std::string& file, std::uint16_t keyLength, LeafLayout layout)
-            : m_file(file)
-            , m_keyLength(keyLength)
-            , m_layout(layout)
-            , m_maxInterior(static_cast<int>((kPageSize - kNodeHeaderSize) / (keyLength + 8u)))
-        {
+        const auto page = static_cast<std::uint32_t>(m_file.size());
+        m_file.append(kPageSize, '\0');
+        putLe(m_file, page + 4, left, 4);
+        putLe(m_file, page + 8, kNone, 4);
+        if (level == 0) {
+            putLe(m_file, page + 14, m_layout.recordMask(), 4);
+            m_file[page + 18] = static_cast<char>(m_layout.countMask());
+            m_file[page + 19] = static_cast<char>(m_layout.countMask());
+            m_file[page + 20] = static_cast<char>(m_layout.recordBits);
+            m_file[page + 21] = static_cast<char>(m_layout.countBits);
+            m_file[page + 22] = static_cast<char>(m_layout.countBits);
+            m_file[page + 23] = static_cast<char>(m_layout.bytes);
         }
+        return page;
+    }
 
-        void add(const char* key, std::uint32_t record) { add(0, key, record, 0); }
+    void close(std::size_t level, bool root)
+    {
+        const Level& current = m_levels[level];
+        const std::uint16_t type = (level == 0 ? kLeafBit : 0) | (root ? kRootBit : 0);
+        putLe(m_file, current.page, type, 2);
+        putLe(m_file, current.page + 2, static_cast<std::uint32_t>(current.entries), 2);
+        if (level == 0) {
+            putLe(m_file, current.page + 12, static_cast<std::uint32_t>(current.freeBytes), 2);
+        }
+    }
 
-        // Closes every level and returns the root's offset.
-        std::uint32_t finish()
-        {
-            if (m_levels.empty()) {
-                m_levels.push_back(Level {});
-                m_levels[0].page = newPage(0, kNone);
-                m_levels[0].freeBytes = kPageSize - kLeafHeaderSize;
-            }
-            for (std::size_t level = 0; level < m_levels.size(); ++level) {
-                const std::uint32_t page = m_levels[level].page;
-                if (level + 1 == m_levels.size()) {
-                    close(level, true);
-                    return page;
-                }
+    int trailingBlanks(const char* key) const
+    {
+        int count = 0;
+        while (count < m_keyLength && key[m_keyLength - 1 - count] == ' ') {
+            ++count;
+        }
+        return std::min<int>(count, static_cast<int>(m_layout.countMask()));
+    }
+
+    // Shared leading bytes with the previous key of the page, blanks included, leaving
+    // room for the trailing count.
+    int duplicates(const Level& current, const char* key, int trailing) const
+    {
+        if (current.entries == 0) {
+            return 0;
+        }
+        int count = 0;
+        const int limit = std::min<int>(m_keyLength - trailing, static_cast<int>(m_layout.countMask()));
+        while (count < limit && current.lastKey[count] == key[count]) {
+            ++count;
+        }
+        return count;
+    }
+
+    void add(std::size_t level, const char* key, std::uint32_t record, std::uint32_t child)
+    {
+        if (level == m_levels.size()) {
+            m_levels.push_back(Level {});
+        }
+        const int trailing = level == 0 ? trailingBlanks(key) : 0;
+        int duplicate = level == 0 ? duplicates(m_levels[level], key, trailing) : 0;
+        const Level& current = m_levels[level];
+        const bool full = current.page == kNone
+            || (level == 0 && current.freeBytes - (m_keyLength - duplicate - trailing) - m_layout.bytes < 0)
+            || (level > 0 && current.entries == m_maxInterior);
+        if (full) {
+            const std::uint32_t old = current.page;
+            const std::uint32_t fresh = newPage(level, old);
+            if (old != kNone) {
+                putLe(m_file, old + 8, fresh, 4);
                 const std::string lastKey = m_levels[level].lastKey;
-                add(level + 1, lastKey.data(), m_levels[level].lastRecord, page);
+                add(level + 1, lastKey.data(), m_levels[level].lastRecord, old);
                 close(level, false);
             }
-            return kNone;
+            Level& next = m_levels[level];
+            next = Level {};
+            next.page = fresh;
+            next.freeBytes = kPageSize - kLeafHeaderSize;
+            duplicate = 0;
         }
-
-    private:
-        struct Level
-        {
-            std::uint32_t page = kNone;
-            int entries = 0;
-            int freeBytes = 0;
-            std::uint32_t keyEnd = kPageSize;
-            std::string lastKey;
-            std::uint32_t lastRecord = 0;
-        };
-
-        std::uint32_t newPage(std::size_t level, std::uint32_t left)
-        {
-            const auto page = static_cast<std::uint32_t>(m_file.size());
-            m_file.append(kPageSize, '\0');
-            putLe(m_file, page + 4, left, 4);
-            putLe(m_file, page + 8, kNone, 4);
-            if (level == 0) {
-                putLe(m_file, page + 14, m_layout.recordMask(), 4);
-                m_file[page + 18] = static_cast<char>(m_layout.countMask());
-                m_file[page + 19] = static_cast<char>(m_layout.countMask());
-                m_file[page + 20] = static_cast<char>(m_layout.recordBits);
-                m_file[page + 21] = static_cast<char>(m_layout.countBits);
-                m_file[page + 22] = static_cast<char>(m_layout.countBits);
-                m_file[page + 23] = static_cast<char>(m_layout.bytes);
-            }
-            return page;
+        Level& target = m_levels[level];
+        if (level == 0) {
+            const int fresh = m_keyLength - duplicate - trailing;
+            const std::uint64_t entry = record | static_cast<std::uint64_t>(duplicate) << m_layout.recordBits
+                | static_cast<std::uint64_t>(trailing) << (m_layout.recordBits + m_layout.countBits);
+            putLe(m_file, target.page + kLeafHeaderSize + target.entries * m_layout.bytes, entry, m_layout.bytes);
+            target.keyEnd -= fresh;
+            std::memcpy(&m_file[target.page + target.keyEnd], key + duplicate, fresh);
+            target.freeBytes -= fresh + m_layout.bytes;
+        } else {
+            const std::size_t at = target.page + kNodeHeaderSize + target.entries * (m_keyLength + 8u);
+            std::memcpy(&m_file[at], key, m_keyLength);
+            putBe32(m_file, at + m_keyLength, record);
+            putBe32(m_file, at + m_keyLength + 4, child);
         }
-
-        void close(std::size_t level, bool root)
-        {
-            const Level& current = m_levels[level];
-            const std::uint16_t type = (level == 0 ? kLeafBit : 0) | (root ? kRootBit : 0);
-            putLe(m_file, current.page, type, 2);
-            putLe(m_file, current.page + 2, static_cast<std::uint32_t>(current.entries), 2);
-            if (level == 0) {
-                putLe(m_file, current.page + 12, static_cast<std::uint32_t>(current.freeBytes), 2);
-            }
-        }
-
-        int trailingBlanks(const char* key) const
-        {
-            int count = 0;
-            while (count < m_keyLength && key[m_keyLength - 1 - count] == ' ') {
-                ++count;
-            }
-            return std::min<int>(count, static_cast<int>(m_layout.countMask()));
-        }
-
-        // Shared leading bytes with the previous key of the page, blanks included, leaving
-        // room for the trailing count.
-        int duplicates(const Level& current, const char* key, int trailing) const
-        {
-            if (current.entries == 0) {
-                return 0;
-            }
-            int count = 0;
-            const int limit = std::min<int>(m_keyLength - trailing, static_cast<int>(m_layout.countMask()));
-            while (count < limit && current.lastKey[count] == key[count]) {
-                ++count;
-            }
-            return count;
-        }
-
-        void add(std::size_t level, const char* key, std::uint32_t record, std::uint32_t child)
-        {
-            if (level == m_levels.size()) {
-                m_levels.push_back(Level {});
-            }
-            const int trailing = level == 0 ? trailingBlanks(key) : 0;
-            int duplicate = level == 0 ? duplicates(m_levels[level], key, trailing) : 0;
-            const Level& current = m_levels[level];
-            const bool full = current.page == kNone
-                || (level == 0 && current.freeBytes - (m_keyLength - duplicate - trailing) - m_layout.bytes < 0)
-                || (level > 0 && current.entries == m_maxInterior);
-            if (full) {
-                const std::uint32_t old = current.page;
-                const std::uint32_t fresh = newPage(level, old);
-                if (old != kNone) {
-                    putLe(m_file, old + 8, fresh, 4);
-                    const std::string lastKey = m_levels[level].lastKey;
-                    add(level + 1, lastKey.data(), m_levels[level].lastRecord, old);
-                    close(level, false);
-                }
-                Level& next = m_levels[level];
-                next = Level {};
-                next.page = fresh;
-                next.freeBytes = kPageSize - kLeafHeaderSize;
-                duplicate = 0;
-            }
-            Level& target = m_levels[level];
-            if (level == 0) {
-                const int fresh = m_keyLength - duplicate - trailing;
-                const std::uint64_t entry = record | static_cast<std::uint64_t>(duplicate) << m_layout.recordBits
-                    | static_cast<std::uint64_t>(trailing) << (m_layout.recordBits + m_layout.countBits);
-                putLe(m_file, target.page + kLeafHeaderSize + target.entries * m_layout.bytes, entry, m_layout.bytes);
-                target.keyEnd -= fresh;
-                std::memcpy(&m_file[target.page + target.keyEnd], key + duplicate, fresh);
-                target.freeBytes -= fresh + m_layout.bytes;
-            } else {
-                const std::size_t at = target.page + kNodeHeaderSize + target.entries * (m_keyLength + 8u);
-                std::memcpy(&m_file[at], key, m_keyLength);
-                putBe32(m_file, at + m_keyLength, record);
-                putBe32(m_file, at + m_keyLength + 4, child);
-            }
-            target.lastKey.assign(key, m_keyLength);
-            target.lastRecord = record;
-            ++target.entries;
-        }
-
-        std::string& m_file;
-        std::uint16_t m_keyLength;
-        LeafLayout m_layout;
-        int m_maxInterior;
-        std::vector<Level> m_levels;
-    };
-
-    void writeTagHeader(std::string& file, std::uint32_t at, std::uint32_t root, std::uint16_t keyLength,
-                        std::uint8_t options, std::string_view expression)
-    {
-        putLe(file, at, root, 4);
-        putLe(file, at + 12, keyLength, 2);
-        file[at + 14] = static_cast<char>(options);
-        file[at + 15] = static_cast<char>(kSignature);
-        // Header and page lengths, an extension some engines read when "RCHB" marks them.
-        putLe(file, at + 16, kTagHeaderSize, 2);
-        putLe(file, at + 18, kPageSize, 2);
-        // The pool holds the key expression at 0, then the (empty) filter; readers take the
-        // positions from here and refuse a filter that overlaps the key expression.
-        const auto keySize = static_cast<std::uint32_t>(expression.size() + 1);
-        putLe(file, at + 504, expression.empty() ? 1 : keySize, 2);
-        putLe(file, at + 506, 1, 2);
-        putLe(file, at + 508, 0, 2);
-        putLe(file, at + 510, keySize, 2);
-        if (!expression.empty()) {
-            std::memcpy(&file[at + 512], expression.data(), expression.size());
-        }
+        target.lastKey.assign(key, m_keyLength);
+        target.lastRecord = record;
+        ++target.entries;
     }
+
+    std::string& m_file;
+    std::uint16_t m_keyLength;
+    LeafLayout m_layout;
+    int m_maxInterior;
+    std::vector<Level> m_levels;
+};
+
+void writeTagHeader(std::string& file, std::uint32_t at, std::uint32_t root, std::uint16_t keyLength,
+    std::uint8_t options, std::string_view expression)
+{
+    putLe(file, at, root, 4);
+    putLe(file, at + 12, keyLength, 2);
+    file[at + 14] = static_cast<char>(options);
+    file[at + 15] = static_cast<char>(kSignature);
+    // Header and page lengths, an extension some engines read when "RCHB" marks them.
+    putLe(file, at + 16, kTagHeaderSize, 2);
+    putLe(file, at + 18, kPageSize, 2);
+    // The pool holds the key expression at 0, then the (empty) filter; readers take the
+    // positions from here and refuse a filter that overlaps the key expression.
+    const auto keySize = static_cast<std::uint32_t>(expression.size() + 1);
+    putLe(file, at + 504, expression.empty() ? 1 : keySize, 2);
+    putLe(file, at + 506, 1, 2);
+    putLe(file, at + 508, 0, 2);
+    putLe(file, at + 510, keySize, 2);
+    if (!expression.empty()) {
+        std::memcpy(&file[at + 512], expression.data(), expression.size());
+    }
+}
 
 } // namespace
 
@@ -332,8 +332,8 @@ bool CdxIndex::readDirectory()
                 return false;
             }
             for (std::uint32_t i = count; i-- > 0;) {
-                pending.emplace_back(be32(m_bytes, page + kNodeHeaderSize + i * (keyLength + 8u) + keyLength + 4),
-                                     depth + 1);
+                pending.emplace_back(
+                    be32(m_bytes, page + kNodeHeaderSize + i * (keyLength + 8u) + keyLength + 4), depth + 1);
             }
             continue;
         }
@@ -358,8 +358,8 @@ bool CdxIndex::readDirectory()
             const std::uint32_t position = le(m_bytes, header + 508, 2);
             const std::uint32_t length = le(m_bytes, header + 510, 2);
             if (position < kPageSize) {
-                const std::string_view pool = std::string_view(m_bytes).substr(header + kPageSize + position,
-                                                                              std::min(length, kPageSize - position));
+                const std::string_view pool = std::string_view(m_bytes).substr(
+                    header + kPageSize + position, std::min(length, kPageSize - position));
                 tag.keyExpression = std::string(pool.substr(0, std::min(pool.find('\0'), pool.size())));
             }
             if (tag.keyLength == 0 || tag.keyLength > kMaxKeyLength) {
@@ -552,8 +552,8 @@ std::optional<std::vector<CdxKey>> CdxIndex::walk(const CdxTag& tag) const
 
 // ---- Building -------------------------------------------------------------------------------
 
-std::string CdxIndex::build(std::string_view tagName, std::string_view keyExpression, std::uint16_t keyLength,
-                            std::string_view keys)
+std::string CdxIndex::build(
+    std::string_view tagName, std::string_view keyExpression, std::uint16_t keyLength, std::string_view keys)
 {
     const std::size_t count = keyLength == 0 ? 0 : keys.size() / keyLength;
     // Key bytes, then record number: the order engines locate keys by when they update. The
@@ -579,7 +579,7 @@ std::string CdxIndex::build(std::string_view tagName, std::string_view keyExpres
         }
         const int rest = tail == 0 ? 0
                                    : std::memcmp(keys.data() + static_cast<std::size_t>(a.row) * keyLength + 8,
-                                                 keys.data() + static_cast<std::size_t>(b.row) * keyLength + 8, tail);
+                                       keys.data() + static_cast<std::size_t>(b.row) * keyLength + 8, tail);
         return rest != 0 ? rest < 0 : a.row < b.row;
     });
 
@@ -604,8 +604,8 @@ std::string CdxIndex::build(std::string_view tagName, std::string_view keyExpres
     }
     const std::uint32_t root = tree.finish();
 
-    writeTagHeader(file, 0, directoryRoot, kDirectoryKeyLength, kOptionStructure | kOptionCompound | kOptionCompact,
-                   {});
+    writeTagHeader(
+        file, 0, directoryRoot, kDirectoryKeyLength, kOptionStructure | kOptionCompound | kOptionCompact, {});
     std::memcpy(&file[20], "RCHB", 4);
     writeTagHeader(file, tagHeader, root, keyLength, kOptionCompound | kOptionCompact, keyExpression);
     return file;

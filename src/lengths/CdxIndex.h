@@ -12,9 +12,9 @@ namespace lengths {
 // One order (tag) of a compound index.
 struct CdxTag
 {
-    std::string name;          // upper case, blanks removed
-    std::uint32_t header = 0;  // offset of the tag header
-    std::uint32_t root = 0;    // offset of the root page
+    std::string name; // upper case, blanks removed
+    std::uint32_t header = 0; // offset of the tag header
+    std::uint32_t root = 0; // offset of the root page
     std::uint16_t keyLength = 0;
     std::string keyExpression; // as stored
     bool descending = false;
@@ -64,8 +64,8 @@ public:
     // from 1) has the key bytes [(r-1)*keyLength, r*keyLength) of keys. Keys are sorted here by
     // bytes, then record number. The layout is the one established xBase engines write, so
     // they read it and keep it.
-    static std::string build(std::string_view tagName, std::string_view keyExpression, std::uint16_t keyLength,
-                             std::string_view keys);
+    static std::string build(
+        std::string_view tagName, std::string_view keyExpression, std::uint16_t keyLength, std::string_view keys);
 
 private:
     struct Leaf

@@ -8,134 +8,133 @@ namespace lengths {
 
 namespace {
 
-    constexpr std::size_t kFileHeaderSize = 32;
-    constexpr std::size_t kDescriptorSize = 32;
-    constexpr char kHeaderEnd = 0x0D;
-    constexpr char kEndOfFile = 0x1A;
-    constexpr char kLive = ' ';
-    constexpr char kDeleted = '*';
-    constexpr std::uint8_t kProductionIndexFlag = 0x01;
+constexpr std::size_t kFileHeaderSize = 32;
+constexpr std::size_t kDescriptorSize = 32;
+constexpr char kHeaderEnd = 0x0D;
+constexpr char kEndOfFile = 0x1A;
+constexpr char kLive = ' ';
+constexpr char kDeleted = '*';
+constexpr std::uint8_t kProductionIndexFlag = 0x01;
 
-    std::uint16_t readLe16(std::string_view bytes, std::size_t at)
-    {
-        return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at])
-                                          | static_cast<unsigned char>(bytes[at + 1]) << 8);
+std::uint16_t readLe16(std::string_view bytes, std::size_t at)
+{
+    return static_cast<std::uint16_t>(
+        static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+void writeLe(std::string& bytes, std::size_t at, std::uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i) {
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
     }
+}
 
-    void writeLe(std::string& bytes, std::size_t at, std::uint32_t value, int size)
-    {
-        for (int i = 0; i < size; ++i) {
-            bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-        }
+// Version bytes that xBase engines open as a table; anything else is not a dBASE file.
+bool isKnownVersion(unsigned char version)
+{
+    static constexpr unsigned char known[]
+        = { 0x02, 0x03, 0x04, 0x05, 0x30, 0x31, 0x32, 0x43, 0x63, 0x83, 0x8B, 0x8E, 0xCB, 0xE5, 0xF5, 0xFB };
+    return std::find(std::begin(known), std::end(known), version) != std::end(known);
+}
+
+bool isValidName(std::string_view name)
+{
+    if (name.empty() || name.size() > 10) {
+        return false;
     }
+    return std::all_of(
+        name.begin(), name.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'; });
+}
 
-    // Version bytes that xBase engines open as a table; anything else is not a dBASE file.
-    bool isKnownVersion(unsigned char version)
-    {
-        static constexpr unsigned char known[] = { 0x02, 0x03, 0x04, 0x05, 0x30, 0x31, 0x32, 0x43,
-                                                   0x63, 0x83, 0x8B, 0x8E, 0xCB, 0xE5, 0xF5, 0xFB };
-        return std::find(std::begin(known), std::end(known), version) != std::end(known);
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string_view trimBlanks(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
     }
-
-    bool isValidName(std::string_view name)
-    {
-        if (name.empty() || name.size() > 10) {
-            return false;
-        }
-        return std::all_of(name.begin(), name.end(), [](char c) {
-            return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-        });
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
     }
+    return text;
+}
 
-    char upper(char c)
-    {
-        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+// A decimal number as written in a field or an import file: optional sign, digits, an
+// optional point and digits. Parsing stops at the first other character, as xBase's VAL()
+// does; the value is kept as digits so that rounding to the field's decimals is exact.
+struct DecimalText
+{
+    bool negative = false;
+    std::string integer;
+    std::string fraction;
+    std::size_t consumed = 0;
+};
+
+DecimalText scanDecimal(std::string_view text)
+{
+    DecimalText number;
+    std::size_t at = 0;
+    while (at < text.size() && text[at] == ' ') {
+        ++at;
     }
-
-    std::string_view trimBlanks(std::string_view text)
-    {
-        while (!text.empty() && text.front() == ' ') {
-            text.remove_prefix(1);
-        }
-        while (!text.empty() && text.back() == ' ') {
-            text.remove_suffix(1);
-        }
-        return text;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) {
+        number.negative = text[at] == '-';
+        ++at;
     }
-
-    // A decimal number as written in a field or an import file: optional sign, digits, an
-    // optional point and digits. Parsing stops at the first other character, as xBase's VAL()
-    // does; the value is kept as digits so that rounding to the field's decimals is exact.
-    struct DecimalText
-    {
-        bool negative = false;
-        std::string integer;
-        std::string fraction;
-        std::size_t consumed = 0;
-    };
-
-    DecimalText scanDecimal(std::string_view text)
-    {
-        DecimalText number;
-        std::size_t at = 0;
-        while (at < text.size() && text[at] == ' ') {
-            ++at;
-        }
-        if (at < text.size() && (text[at] == '-' || text[at] == '+')) {
-            number.negative = text[at] == '-';
-            ++at;
-        }
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+        number.integer += text[at++];
+    }
+    if (at < text.size() && text[at] == '.') {
+        ++at;
         while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-            number.integer += text[at++];
+            number.fraction += text[at++];
         }
-        if (at < text.size() && text[at] == '.') {
-            ++at;
-            while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-                number.fraction += text[at++];
-            }
-        }
-        number.consumed = at;
-        return number;
     }
+    number.consumed = at;
+    return number;
+}
 
-    // The number rounded half away from zero to `decimals` places, as text with exactly that
-    // many decimals (at least one integer digit), or nothing when it needs more than 18 digits.
-    std::optional<std::string> roundedText(const DecimalText& number, int decimals)
-    {
-        std::string digits = number.integer;
-        std::string fraction = number.fraction;
-        fraction.resize(std::max<std::size_t>(fraction.size(), decimals + 1), '0');
-        const bool roundUp = fraction[decimals] >= '5';
-        digits += fraction.substr(0, decimals);
-        digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
-        if (digits.size() > 18) {
-            return std::nullopt;
-        }
-        unsigned long long scaled = 0;
-        for (char c : digits) {
-            scaled = scaled * 10 + static_cast<unsigned>(c - '0');
-        }
-        scaled += roundUp ? 1 : 0;
-        std::string text = std::to_string(scaled);
-        if (text.size() <= static_cast<std::size_t>(decimals)) {
-            text.insert(0, decimals + 1 - text.size(), '0');
-        }
-        if (decimals > 0) {
-            text.insert(text.size() - decimals, 1, '.');
-        }
-        if (number.negative && scaled != 0) {
-            text.insert(0, 1, '-');
-        }
-        return text;
+// The number rounded half away from zero to `decimals` places, as text with exactly that
+// many decimals (at least one integer digit), or nothing when it needs more than 18 digits.
+std::optional<std::string> roundedText(const DecimalText& number, int decimals)
+{
+    std::string digits = number.integer;
+    std::string fraction = number.fraction;
+    fraction.resize(std::max<std::size_t>(fraction.size(), decimals + 1), '0');
+    const bool roundUp = fraction[decimals] >= '5';
+    digits += fraction.substr(0, decimals);
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+    if (digits.size() > 18) {
+        return std::nullopt;
     }
+    unsigned long long scaled = 0;
+    for (char c : digits) {
+        scaled = scaled * 10 + static_cast<unsigned>(c - '0');
+    }
+    scaled += roundUp ? 1 : 0;
+    std::string text = std::to_string(scaled);
+    if (text.size() <= static_cast<std::size_t>(decimals)) {
+        text.insert(0, decimals + 1 - text.size(), '0');
+    }
+    if (decimals > 0) {
+        text.insert(text.size() - decimals, 1, '.');
+    }
+    if (number.negative && scaled != 0) {
+        text.insert(0, 1, '-');
+    }
+    return text;
+}
 
-    std::string fitNumeric(const std::optional<std::string>& text, int width)
-    {
-        if (!text || text->size() > static_cast<std::size_t>(width)) {
-            return std::string(width, '*');
-        }
-        return std::string(width - text->size(), ' ') + *text;
+std::string fitNumeric(const std::optional<std::string>& text, int width)
+{
+    if (!text || text->size() > static_cast<std::size_t>(width)) {
+        return std::string(width, '*');
     }
+    return std::string(width - text->size(), ' ') + *text;
+}
 
 } // namespace
 
@@ -181,8 +180,7 @@ std::optional<DbfTable> DbfTable::create(const std::vector<DbfField>& fields)
 
 std::optional<DbfTable> DbfTable::parse(std::string bytes)
 {
-    if (bytes.size() < kFileHeaderSize + kDescriptorSize + 1
-        || !isKnownVersion(static_cast<unsigned char>(bytes[0]))) {
+    if (bytes.size() < kFileHeaderSize + kDescriptorSize + 1 || !isKnownVersion(static_cast<unsigned char>(bytes[0]))) {
         return std::nullopt;
     }
     const std::size_t headerLength = readLe16(bytes, 8);
@@ -319,8 +317,8 @@ std::optional<double> DbfTable::numericValue(std::uint32_t record, int field) co
     // All digits as one integer, divided once: "0.750" gives exactly the double nearest 0.75.
     static constexpr double kPowers[] = { 1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10 };
     const int scale = std::max(decimals, 0);
-    const double value = scale < static_cast<int>(std::size(kPowers)) ? mantissa / kPowers[scale]
-                                                                       : mantissa / std::pow(10.0, scale);
+    const double value
+        = scale < static_cast<int>(std::size(kPowers)) ? mantissa / kPowers[scale] : mantissa / std::pow(10.0, scale);
     return negative ? -value : value;
 }
 

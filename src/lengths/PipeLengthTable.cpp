@@ -10,35 +10,35 @@ namespace lengths {
 
 namespace {
 
-    constexpr const char* kLookupOrder = "MT_ARTNR";
+constexpr const char* kLookupOrder = "MT_ARTNR";
 
-    std::string trimmed(std::string_view text)
-    {
-        const std::size_t first = text.find_first_not_of(' ');
-        if (first == std::string_view::npos) {
-            return {};
-        }
-        return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+std::string trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
     }
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
 
-    bool samePath(const std::string& a, const std::string& b)
-    {
-        std::error_code error;
-        const auto left = std::filesystem::weakly_canonical(a, error);
-        if (error) {
-            return a == b;
-        }
-        const auto right = std::filesystem::weakly_canonical(b, error);
-        return error ? a == b : left == right;
+bool samePath(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    const auto left = std::filesystem::weakly_canonical(a, error);
+    if (error) {
+        return a == b;
     }
+    const auto right = std::filesystem::weakly_canonical(b, error);
+    return error ? a == b : left == right;
+}
 
-    // The layout look-ups rely on: the article number (character) first, its length (numeric)
-    // second; further fields are carried along untouched.
-    bool hasLookupLayout(const DbfTable& table)
-    {
-        const auto& fields = table.fields();
-        return fields.size() >= 2 && fields[0].type == 'C' && fields[1].type == 'N';
-    }
+// The layout look-ups rely on: the article number (character) first, its length (numeric)
+// second; further fields are carried along untouched.
+bool hasLookupLayout(const DbfTable& table)
+{
+    const auto& fields = table.fields();
+    return fields.size() >= 2 && fields[0].type == 'C' && fields[1].type == 'N';
+}
 
 } // namespace
 
@@ -299,8 +299,8 @@ bool PipeLengthTable::appendDelimited(const std::string& csvPath)
     return writeTable();
 }
 
-bool PipeLengthTable::createOrder(const std::string& orderName, const std::string& indexPath,
-                                  const std::string& keyExpression)
+bool PipeLengthTable::createOrder(
+    const std::string& orderName, const std::string& indexPath, const std::string& keyExpression)
 {
     if (!requireExclusive("create order")) {
         return false;

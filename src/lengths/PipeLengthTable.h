@@ -15,12 +15,12 @@ namespace lengths {
 
 enum class OpenMode {
     SharedReadOnly, // look-ups: any number of readers at once
-    Exclusive,      // rebuild: read and write, nobody else may have the files open
+    Exclusive, // rebuild: read and write, nobody else may have the files open
 };
 
 enum class OpenStatus {
     Opened,
-    InUse,  // another process (or another open here) holds the table or its index
+    InUse, // another process (or another open here) holds the table or its index
     Failed, // missing, unreadable, or not a valid table and index
 };
 
@@ -108,8 +108,8 @@ private:
     std::optional<DbfTable> m_table;
     std::unique_ptr<CdxIndex> m_index;
     std::optional<CdxTag> m_order; // the controlling order
-    bool m_tableDirty = false;     // header not yet written since the last change
-    bool m_indexStale = false;     // rows appended since the index was built
+    bool m_tableDirty = false; // header not yet written since the last change
+    bool m_indexStale = false; // rows appended since the index was built
 };
 
 } // namespace lengths

@@ -21,58 +21,111 @@ namespace lengths {
 namespace {
 
 #ifdef _WIN32
-    int openLocked(const std::string& path, bool exclusive, bool create)
-    {
-        int flags = (exclusive ? _O_RDWR : _O_RDONLY) | _O_BINARY | _O_NOINHERIT | (create ? _O_CREAT : 0);
-        int fd = -1;
-        // Shared opens deny nobody; exclusive ones deny everybody, as the engines' opens do.
-        _sopen_s(&fd, path.c_str(), flags, exclusive ? _SH_DENYRW : _SH_DENYNO, _S_IREAD | _S_IWRITE);
-        return fd;
-    }
-    bool isLockRefusal(int code) { return code == EACCES; }
-    long long seekTo(int fd, long long offset) { return _lseeki64(fd, offset, SEEK_SET); }
-    int readSome(int fd, char* data, unsigned size) { return _read(fd, data, size); }
-    int writeSome(int fd, const char* data, unsigned size) { return _write(fd, data, size); }
-    long long position(int fd) { return _telli64(fd); }
-    long long sizeOf(int fd) { return _filelengthi64(fd); }
-    bool truncateTo(int fd, long long size) { return _chsize_s(fd, size) == 0; }
-    bool flushToDisk(int fd) { return _commit(fd) == 0; }
-    void closeFile(int fd) { _close(fd); }
+int openLocked(const std::string& path, bool exclusive, bool create)
+{
+    int flags = (exclusive ? _O_RDWR : _O_RDONLY) | _O_BINARY | _O_NOINHERIT | (create ? _O_CREAT : 0);
+    int fd = -1;
+    // Shared opens deny nobody; exclusive ones deny everybody, as the engines' opens do.
+    _sopen_s(&fd, path.c_str(), flags, exclusive ? _SH_DENYRW : _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    return fd;
+}
+bool isLockRefusal(int code)
+{
+    return code == EACCES;
+}
+long long seekTo(int fd, long long offset)
+{
+    return _lseeki64(fd, offset, SEEK_SET);
+}
+int readSome(int fd, char* data, unsigned size)
+{
+    return _read(fd, data, size);
+}
+int writeSome(int fd, const char* data, unsigned size)
+{
+    return _write(fd, data, size);
+}
+long long position(int fd)
+{
+    return _telli64(fd);
+}
+long long sizeOf(int fd)
+{
+    return _filelengthi64(fd);
+}
+bool truncateTo(int fd, long long size)
+{
+    return _chsize_s(fd, size) == 0;
+}
+bool flushToDisk(int fd)
+{
+    return _commit(fd) == 0;
+}
+void closeFile(int fd)
+{
+    _close(fd);
+}
 #else
-    int openLocked(const std::string& path, bool exclusive, bool create)
-    {
-        const int flags = (exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC | (create ? O_CREAT : 0);
-        const int fd = ::open(path.c_str(), flags, 0644);
-        if (fd < 0) {
-            return fd;
-        }
-        // A whole-file flock that never waits: what xBase engines on Linux take on each file
-        // they open, so a rebuild here and a reader there (or the other way round) exclude
-        // each other.
-        if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-            const int code = errno;
-            ::close(fd);
-            errno = code;
-            return -1;
-        }
+int openLocked(const std::string& path, bool exclusive, bool create)
+{
+    const int flags = (exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC | (create ? O_CREAT : 0);
+    const int fd = ::open(path.c_str(), flags, 0644);
+    if (fd < 0) {
         return fd;
     }
-    bool isLockRefusal(int code) { return code == EWOULDBLOCK || code == EAGAIN; }
-    long long seekTo(int fd, long long offset) { return ::lseek(fd, offset, SEEK_SET); }
-    long readSome(int fd, char* data, unsigned size) { return ::read(fd, data, size); }
-    long writeSome(int fd, const char* data, unsigned size) { return ::write(fd, data, size); }
-    long long position(int fd) { return ::lseek(fd, 0, SEEK_CUR); }
-    long long sizeOf(int fd)
-    {
-        struct stat info {};
-        return ::fstat(fd, &info) == 0 ? static_cast<long long>(info.st_size) : 0;
+    // A whole-file flock that never waits: what xBase engines on Linux take on each file
+    // they open, so a rebuild here and a reader there (or the other way round) exclude
+    // each other.
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        const int code = errno;
+        ::close(fd);
+        errno = code;
+        return -1;
     }
-    bool truncateTo(int fd, long long size) { return ::ftruncate(fd, size) == 0; }
-    bool flushToDisk(int fd) { return ::fsync(fd) == 0; }
-    void closeFile(int fd) { ::close(fd); }
+    return fd;
+}
+bool isLockRefusal(int code)
+{
+    return code == EWOULDBLOCK || code == EAGAIN;
+}
+long long seekTo(int fd, long long offset)
+{
+    return ::lseek(fd, offset, SEEK_SET);
+}
+long readSome(int fd, char* data, unsigned size)
+{
+    return ::read(fd, data, size);
+}
+long writeSome(int fd, const char* data, unsigned size)
+{
+    return ::write(fd, data, size);
+}
+long long position(int fd)
+{
+    return ::lseek(fd, 0, SEEK_CUR);
+}
+long long sizeOf(int fd)
+{
+    struct stat info
+    {
+    };
+    return ::fstat(fd, &info) == 0 ? static_cast<long long>(info.st_size) : 0;
+}
+bool truncateTo(int fd, long long size)
+{
+    return ::ftruncate(fd, size) == 0;
+}
+bool flushToDisk(int fd)
+{
+    return ::fsync(fd) == 0;
+}
+void closeFile(int fd)
+{
+    ::close(fd);
+}
 #endif
 
-    constexpr unsigned kChunk = 1u << 20;
+constexpr unsigned kChunk = 1u << 20;
 
 } // namespace
 

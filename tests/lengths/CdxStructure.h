@@ -48,7 +48,7 @@ public:
                     const std::uint32_t child = be(at + m_keyLength + 4);
                     const auto [lastKey, lastRecord] = lastOf(child);
                     expect(m_file.compare(at, m_keyLength, lastKey) == 0 && be(at + m_keyLength) == lastRecord,
-                           "interior entry differs from its child's last key");
+                        "interior entry differs from its child's last key");
                     children.push_back(child);
                 }
             }
@@ -92,8 +92,8 @@ private:
         expect(m_file.at(at + 499) == 0 && le(at + 502, 2) == 0, "ignore-case or descending set");
         expect(le(at + 508, 2) == 0 && le(at + 510, 2) == expression.size() + 1, "key expression position");
         expect(le(at + 504, 2) == expression.size() + 1 && le(at + 506, 2) == 1, "filter expression position");
-        expect(m_file.compare(at + 512, expression.size() + 2, expression + std::string(2, '\0')) == 0,
-               "expression pool");
+        expect(
+            m_file.compare(at + 512, expression.size() + 2, expression + std::string(2, '\0')) == 0, "expression pool");
     }
 
     std::uint32_t directoryTagOffset(std::uint32_t root)
@@ -126,8 +126,8 @@ private:
         expect(recBits + dupBits + trlBits == 8 * width, "bit widths do not fill the entry");
         expect(le(page + 14, 4) == (1ull << recBits) - 1, "record mask");
         expect(static_cast<unsigned char>(m_file.at(page + 18)) == (1u << dupBits) - 1
-                   && static_cast<unsigned char>(m_file.at(page + 19)) == (1u << trlBits) - 1,
-               "count masks");
+                && static_cast<unsigned char>(m_file.at(page + 19)) == (1u << trlBits) - 1,
+            "count masks");
         std::string previous(keyLength, ' ');
         unsigned end = 512;
         unsigned stored = 0;
@@ -149,8 +149,8 @@ private:
             stored += fresh;
             std::string key = previous.substr(0, dup) + m_file.substr(page + end, fresh) + std::string(trl, ' ');
             expect(key.compare(key.size() - trl, trl, std::string(trl, ' ')) == 0
-                       && (trl == keyLength || key[keyLength - trl - 1] != ' ' || fresh == 0),
-                   "trailing count does not cover the blanks");
+                    && (trl == keyLength || key[keyLength - trl - 1] != ' ' || fresh == 0),
+                "trailing count does not cover the blanks");
             previous = key;
             out.emplace_back(key, record);
         }

@@ -66,24 +66,22 @@ void expectAnswers(PipeLengthTable& table, std::initializer_list<Search> searche
 TEST(PipeLengthTable, ShorterTextsFindThePaddedExactKeyFirstAndDuplicatesByRecord)
 {
     testing_support::TempDir dir;
-    buildTable(dir, "3125021,5\r\n312502,3\r\n31250211,6\r\n312502A,2.5\r\n3125021,4\r\n\"   812\",1\r\n"
-                    "3125021,3\r\n");
+    buildTable(dir,
+        "3125021,5\r\n312502,3\r\n31250211,6\r\n312502A,2.5\r\n3125021,4\r\n\"   812\",1\r\n"
+        "3125021,3\r\n");
     PipeLengthTable table;
     ASSERT_EQ(table.open(dir.file("lgt.dbf"), OpenMode::SharedReadOnly), OpenStatus::Opened);
-    expectAnswers(table, {
-                             { "312502", "FOUND [312502       ] 3.000" },
-                             { "3125021", "FOUND [3125021      ] 5.000" }, // record 1 of three
-                             { "31250211", "FOUND [31250211     ] 6.000" },
-                             { "3125021 ", "FOUND [3125021      ] 5.000" },
-                             { "31250212", "NOTFOUND AT [312502A      ]" },
-                             { "   812", "FOUND [   812       ] 1.000" },
-                             { "  812", "NOTFOUND AT [312502       ]" },
-                             { "", "FOUND [   812       ] 1.000" },
-                             { "4", "NOTFOUND EOF" },
-                             { "312502A      X", "FOUND [312502A      ] 2.500" }, // cut to the key width
-                         });
-    EXPECT_EQ(lengths_test::orderSummary(table, *lengths::CdxIndex::parse(readText(dir.file("lgt.CDX")))).back(),
-              "ORDER OK");
+    expectAnswers(table,
+        {
+            { "312502", "FOUND [312502       ] 3.000" },
+            { "3125021", "FOUND [3125021      ] 5.000" }, // record 1 of three
+            { "31250211", "FOUND [31250211     ] 6.000" }, { "3125021 ", "FOUND [3125021      ] 5.000" },
+            { "31250212", "NOTFOUND AT [312502A      ]" }, { "   812", "FOUND [   812       ] 1.000" },
+            { "  812", "NOTFOUND AT [312502       ]" }, { "", "FOUND [   812       ] 1.000" }, { "4", "NOTFOUND EOF" },
+            { "312502A      X", "FOUND [312502A      ] 2.500" }, // cut to the key width
+        });
+    EXPECT_EQ(
+        lengths_test::orderSummary(table, *lengths::CdxIndex::parse(readText(dir.file("lgt.CDX")))).back(), "ORDER OK");
 }
 
 TEST(PipeLengthTable, TwentyThousandRowsMakeASoundMultiLevelIndex)
@@ -134,9 +132,14 @@ TEST(PipeLengthTable, AppendKeepsArticleNumbersAsWritten)
     table->appendDelimited("   123,6\r\n\"  45\",1.23456\n\"a,b\",-1\r12345678901234,12345.5\n\r"
                            "77,\r\nno comma\r\n\r\n9,  4.5 \x1A");
     const std::pair<const char*, const char*> rows[] = {
-        { "   123       ", "   6.000" }, { "  45         ", "   1.235" }, { "a,b          ", "  -1.000" },
-        { "1234567890123", "********" }, { "77           ", "   0.000" }, { "no comma     ", "        " },
-        { "             ", "        " }, { "9            ", "   4.500" },
+        { "   123       ", "   6.000" },
+        { "  45         ", "   1.235" },
+        { "a,b          ", "  -1.000" },
+        { "1234567890123", "********" },
+        { "77           ", "   0.000" },
+        { "no comma     ", "        " },
+        { "             ", "        " },
+        { "9            ", "   4.500" },
     };
     ASSERT_EQ(table->recordCount(), std::size(rows));
     for (std::uint32_t record = 1; record <= table->recordCount(); ++record) {
@@ -155,18 +158,15 @@ TEST(PipeLengthTable, DamagedFilesFailToOpenInsteadOfCrashing)
         return bytes;
     };
     const std::pair<std::string, std::string> cases[] = {
-        { "", index },
-        { good.substr(0, 31), index },
-        { good.substr(0, 70), index },                 // descriptors cut off
-        { patched(good, 0, 0x7F), index },             // not a dBASE version
-        { patched(good, 9, 0x40), index },             // header longer than the file
-        { patched(good, 0x60, ' '), index },           // no header terminator
-        { patched(good, 0x2B, 'N'), index },           // article number not a character field
-        { good, index.substr(0, 1000) },               // index cut inside its header
-        { good, "" },
-        { good, patched(index, 1, 0x7F) },             // directory root outside the file
-        { good, patched(index, 0x5F8, 'X') },          // no tag MT_ARTNR
-        { good, patched(index, 0x60C, 0) },            // key length 0
+        { "", index }, { good.substr(0, 31), index }, { good.substr(0, 70), index }, // descriptors cut off
+        { patched(good, 0, 0x7F), index }, // not a dBASE version
+        { patched(good, 9, 0x40), index }, // header longer than the file
+        { patched(good, 0x60, ' '), index }, // no header terminator
+        { patched(good, 0x2B, 'N'), index }, // article number not a character field
+        { good, index.substr(0, 1000) }, // index cut inside its header
+        { good, "" }, { good, patched(index, 1, 0x7F) }, // directory root outside the file
+        { good, patched(index, 0x5F8, 'X') }, // no tag MT_ARTNR
+        { good, patched(index, 0x60C, 0) }, // key length 0
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
@@ -255,7 +255,7 @@ TEST(PipeLengthTable, ANewTableAsideTakesTheOldLayout)
     ASSERT_TRUE(layout);
     EXPECT_EQ(*layout, table->fields());
     EXPECT_EQ(PipeLengthTable::fieldsOf(std::string(TRANSVO_FIXTURES) + "/lengths/small/lgt.dbf"),
-              DbfTable::standardFields());
+        DbfTable::standardFields());
 
     std::filesystem::create_directory(dir.file("aside"));
     writeText(dir.file("aside/lgt.csv"), "123456789012,12.345,x\r\n");
@@ -308,7 +308,7 @@ TEST(PipeLengthLookup, AFailedOpenShowsTheInUseMessage)
     PipeLengthLookup lookup;
     EXPECT_FALSE(lookup.open(dir.path(), messages));
     EXPECT_EQ(messages.texts(),
-              std::vector<std::string> { dir.path() + platform::separator() + "lgt.dbf ERROR of database in gebruik" });
+        std::vector<std::string> { dir.path() + platform::separator() + "lgt.dbf ERROR of database in gebruik" });
     EXPECT_FALSE(lookup.pipeLength("1"));
 }
 

@@ -55,7 +55,7 @@ inline std::vector<std::string> orderSummary(lengths::PipeLengthTable& table, le
     const auto tag = index.tag("MT_ARTNR");
     const auto keys = tag ? index.walk(*tag) : std::nullopt;
     std::vector<std::string> summary { "RECORDS " + std::to_string(table.recordCount()),
-                                       "KEYS " + std::to_string(keys ? keys->size() : 0) };
+        "KEYS " + std::to_string(keys ? keys->size() : 0) };
     bool ok = keys && keys->size() == table.recordCount();
     std::vector<bool> seen(table.recordCount() + 1, false);
     for (std::size_t i = 0; ok && i < keys->size(); ++i) {
