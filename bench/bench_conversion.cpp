@@ -67,85 +67,82 @@ std::vector<BenchFormat> formats()
 {
     std::vector<BenchFormat> list;
     list.push_back({ "SDF", 1.5, true,
-                     [](config::Settings& s) {
-                         s.SDF_art_van = 1;
-                         s.SDF_art_tot = 8;
-                         s.SDF_ant_van = 10;
-                         s.SDF_ant_tot = 6;
-                     },
-                     [](std::size_t n) {
-                         std::string out;
-                         for (std::size_t i = 0; i < n; ++i) {
-                             out += padded(article(i), 9) + padded(quantity(i, ','), 6) + "OMSCHRIJVING\r\n";
-                         }
-                         return out;
-                     } });
+        [](config::Settings& s) {
+            s.SDF_art_van = 1;
+            s.SDF_art_tot = 8;
+            s.SDF_ant_van = 10;
+            s.SDF_ant_tot = 6;
+        },
+        [](std::size_t n) {
+            std::string out;
+            for (std::size_t i = 0; i < n; ++i) {
+                out += padded(article(i), 9) + padded(quantity(i, ','), 6) + "OMSCHRIJVING\r\n";
+            }
+            return out;
+        } });
     list.push_back({ "CSV", 1.5, true,
-                     [](config::Settings& s) {
-                         s.CSV_char.assign(1, ';'); // a literal here trips a false GCC 12 -Wrestrict at -O3
-                         s.CSV_art = 2;
-                         s.CSV_aant = 3;
-                     },
-                     [](std::size_t n) {
-                         std::string out;
-                         for (std::size_t i = 0; i < n; ++i) {
-                             out += std::to_string(i) + ";\"" + article(i) + "\";" + quantity(i, ',') + ";stuk\r\n";
-                         }
-                         return out;
-                     } });
+        [](config::Settings& s) {
+            s.CSV_char.assign(1, ';'); // a literal here trips a false GCC 12 -Wrestrict at -O3
+            s.CSV_art = 2;
+            s.CSV_aant = 3;
+        },
+        [](std::size_t n) {
+            std::string out;
+            for (std::size_t i = 0; i < n; ++i) {
+                out += std::to_string(i) + ";\"" + article(i) + "\";" + quantity(i, ',') + ";stuk\r\n";
+            }
+            return out;
+        } });
     list.push_back({ "ICM", 1.5, true, [](config::Settings&) {},
-                     [](std::size_t n) {
-                         std::string out = "ASCII ICM 1.0\r\nREF\r\nR1\r\nR2\r\n\r\n\r\n\r\nNaam\r\nNaam 2\r\nStraat\r\n"
-                                           "Stad\r\n1234 AB\r\n12\r\n0123\r\n05-03-2024\r\n\r\n\r\n\r\n\r\n";
-                         for (std::size_t i = 0; i < n; ++i) {
-                             out += quantity(i, '.') + "\r\n" + article(i) + "\r\nomschrijving\r\nstuk\r\n";
-                         }
-                         return out;
-                     } });
+        [](std::size_t n) {
+            std::string out = "ASCII ICM 1.0\r\nREF\r\nR1\r\nR2\r\n\r\n\r\n\r\nNaam\r\nNaam 2\r\nStraat\r\n"
+                              "Stad\r\n1234 AB\r\n12\r\n0123\r\n05-03-2024\r\n\r\n\r\n\r\n\r\n";
+            for (std::size_t i = 0; i < n; ++i) {
+                out += quantity(i, '.') + "\r\n" + article(i) + "\r\nomschrijving\r\nstuk\r\n";
+            }
+            return out;
+        } });
     list.push_back({ "MC1000", 1.5, true, [](config::Settings&) {},
-                     [](std::size_t n) {
-                         std::string out;
-                         for (std::size_t i = 0; i < n; ++i) {
-                             std::string q = quantity(i, ',');
-                             out += "2403081230000001" + padded(article(i), 14) + std::string(6 - q.size(), ' ') + q
-                                 + "\r\n";
-                         }
-                         return out;
-                     } });
+        [](std::size_t n) {
+            std::string out;
+            for (std::size_t i = 0; i < n; ++i) {
+                std::string q = quantity(i, ',');
+                out += "2403081230000001" + padded(article(i), 14) + std::string(6 - q.size(), ' ') + q + "\r\n";
+            }
+            return out;
+        } });
     list.push_back({ "XML", 3.0, false,
-                     [](config::Settings& s) {
-                         s.XML_16 = "line/art";
-                         s.XML_17 = "line/qty";
-                     },
-                     [](std::size_t n) {
-                         std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<order>\r\n";
-                         for (std::size_t i = 0; i < n; ++i) {
-                             out += "  <line><art>" + article(i) + "</art><qty>" + quantity(i, ',') + "</qty></line>\r\n";
-                         }
-                         return out + "</order>\r\n";
-                     } });
+        [](config::Settings& s) {
+            s.XML_16 = "line/art";
+            s.XML_17 = "line/qty";
+        },
+        [](std::size_t n) {
+            std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<order>\r\n";
+            for (std::size_t i = 0; i < n; ++i) {
+                out += "  <line><art>" + article(i) + "</art><qty>" + quantity(i, ',') + "</qty></line>\r\n";
+            }
+            return out + "</order>\r\n";
+        } });
     list.push_back({ "MER", 3.0, false, [](config::Settings&) {},
-                     [](std::size_t n) {
-                         std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<DOCUMENT>\r\n";
-                         const auto text = [&out](const std::string& value) {
-                             out += "<TEXT>" + value + "</TEXT>\r\n";
-                         };
-                         for (int i = 0; i < 33; ++i) {
-                             text("kop " + std::to_string(i));
-                         }
-                         for (std::size_t i = 0; i < n; ++i) {
-                             text(article(i));
-                             text("omschrijving");
-                             text(quantity(i, ','));
-                             text("stuk");
-                             text("1,00");
-                             text("1,00");
-                         }
-                         for (int i = 0; i < 16; ++i) {
-                             text("voet " + std::to_string(i));
-                         }
-                         return out + "</DOCUMENT>\r\n";
-                     } });
+        [](std::size_t n) {
+            std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<DOCUMENT>\r\n";
+            const auto text = [&out](const std::string& value) { out += "<TEXT>" + value + "</TEXT>\r\n"; };
+            for (int i = 0; i < 33; ++i) {
+                text("kop " + std::to_string(i));
+            }
+            for (std::size_t i = 0; i < n; ++i) {
+                text(article(i));
+                text("omschrijving");
+                text(quantity(i, ','));
+                text("stuk");
+                text("1,00");
+                text("1,00");
+            }
+            for (int i = 0; i < 16; ++i) {
+                text("voet " + std::to_string(i));
+            }
+            return out + "</DOCUMENT>\r\n";
+        } });
     return list;
 }
 
@@ -298,7 +295,7 @@ int main(int argc, char** argv)
         const bool met = ratio <= format.targetRatio && (!format.checksMemory || peakMiB < 64);
         allMet = allMet && met;
         std::printf("%-7s %10.4f %10.4f %7.2f %7.1f %12.1f%s\n", format.schema.c_str(), best, bestFloor, ratio,
-                    format.targetRatio, peakMiB, met ? "" : "  NOT MET");
+            format.targetRatio, peakMiB, met ? "" : "  NOT MET");
     }
     std::filesystem::remove_all(folder);
     return allMet ? 0 : 1;

@@ -12,7 +12,7 @@
 namespace convert {
 
 Conversion::Conversion(const config::Settings& settings, std::string workFolder, platform::Messages& messages,
-                       const platform::Clock& clock)
+    const platform::Clock& clock)
     : m_settings(settings)
     , m_workFolder(std::move(workFolder))
     , m_messages(messages)
@@ -29,9 +29,12 @@ bool Conversion::convert(const std::string& schema, const std::string& sourcePat
         Reader reader;
     };
     static constexpr Entry readers[] = {
-        { "SDF", &Conversion::VERWERK_SDF }, { "CSV", &Conversion::VERWERK_CSV },
-        { "ICM", &Conversion::VERWERK_ICM }, { "XML", &Conversion::VERWERK_XML },
-        { "MER", &Conversion::VERWERK_MER }, { "MC1000", &Conversion::VERWERK_MC1000 },
+        { "SDF", &Conversion::VERWERK_SDF },
+        { "CSV", &Conversion::VERWERK_CSV },
+        { "ICM", &Conversion::VERWERK_ICM },
+        { "XML", &Conversion::VERWERK_XML },
+        { "MER", &Conversion::VERWERK_MER },
+        { "MC1000", &Conversion::VERWERK_MC1000 },
     };
     for (const Entry& entry : readers) {
         if (schema == entry.schema) {
@@ -54,13 +57,13 @@ std::string Conversion::orderkopPath() const
 
 namespace {
 
-    // Whole strings rather than literals: GCC 12 at -O3 warns falsely (-Wrestrict) on
-    // assigning short literals to a std::string.
-    const std::string kDomain = "billToAddressCode";
-    const std::string kDeploymentMode = "production";
-    const std::string kOrderType = "new";
-    const std::string kCurrency = "0";
-    const std::string kShippingMethod = "1";
+// Whole strings rather than literals: GCC 12 at -O3 warns falsely (-Wrestrict) on
+// assigning short literals to a std::string.
+const std::string kDomain = "billToAddressCode";
+const std::string kDeploymentMode = "production";
+const std::string kOrderType = "new";
+const std::string kCurrency = "0";
+const std::string kShippingMethod = "1";
 
 } // namespace
 
@@ -101,8 +104,8 @@ void Conversion::VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin)
 
 void Conversion::VERWERK_MAG()
 {
-    const platform::WriteResult written =
-        platform::replaceFile(documentPath(), orderDocument(m_order), platform::Access::OwnerOnly);
+    const platform::WriteResult written
+        = platform::replaceFile(documentPath(), orderDocument(m_order), platform::Access::OwnerOnly);
     if (!written) {
         m_messages.error("Fout bij aanmaken bestand " + documentPath() + " " + written.osError);
         return;
@@ -214,8 +217,7 @@ void Conversion::addLine(const Quantity& quantity, std::string_view article)
     char number[24];
     const auto written = std::to_chars(number, number + sizeof number, m_lineCount);
     m_order.lines.push_back({ quantity.text(m_decimalSeparator), m_deliveryDate,
-                              std::string_view(number, static_cast<std::size_t>(written.ptr - number)),
-                              trimBlanks(article) });
+        std::string_view(number, static_cast<std::size_t>(written.ptr - number)), trimBlanks(article) });
 }
 
 } // namespace convert

@@ -39,7 +39,7 @@ class Conversion
 {
 public:
     Conversion(const config::Settings& settings, std::string workFolder, platform::Messages& messages,
-               const platform::Clock& clock);
+        const platform::Clock& clock);
 
     const ORDER& order() const { return m_order; }
     ORDER& order() { return m_order; }

@@ -6,13 +6,13 @@ namespace convert {
 
 namespace {
 
-    // A single text longer than this is cut; no value of an order line comes near it.
-    constexpr std::size_t kMaxText = std::numeric_limits<std::uint32_t>::max();
+// A single text longer than this is cut; no value of an order line comes near it.
+constexpr std::size_t kMaxText = std::numeric_limits<std::uint32_t>::max();
 
-    std::uint32_t lengthOf(std::string_view text)
-    {
-        return static_cast<std::uint32_t>(std::min(text.size(), kMaxText));
-    }
+std::uint32_t lengthOf(std::string_view text)
+{
+    return static_cast<std::uint32_t>(std::min(text.size(), kMaxText));
+}
 
 } // namespace
 

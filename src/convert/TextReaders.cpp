@@ -8,47 +8,47 @@ namespace convert {
 
 namespace {
 
-    // The point is the ICM run's decimal separator; every way out of the run returns to the comma.
-    class SeparatorScope
+// The point is the ICM run's decimal separator; every way out of the run returns to the comma.
+class SeparatorScope
+{
+public:
+    SeparatorScope(char& separator, char during)
+        : m_separator(separator)
     {
-    public:
-        SeparatorScope(char& separator, char during)
-            : m_separator(separator)
-        {
-            m_separator = during;
-        }
-        ~SeparatorScope() { m_separator = kCommaSeparator; }
-        SeparatorScope(const SeparatorScope&) = delete;
-        SeparatorScope& operator=(const SeparatorScope&) = delete;
-
-    private:
-        char& m_separator;
-    };
-
-    // The start the fixed-width and delimited runs share: header data or none, the default date
-    // for an empty one, the header record skipped when there is one.
-    void startRecordRun(Conversion& run, platform::TextLines& lines)
-    {
-        KOPLIJST header = Conversion::emptyHeader();
-        run.takeHeaderData(header);
-        run.VERWERK_STRUC(header);
-        run.useDefaultDeliveryDateIfEmpty();
-        std::string_view line;
-        if (run.settings().Koprecord == "YES") {
-            lines.next(line);
-        }
-        run.beginLines();
+        m_separator = during;
     }
+    ~SeparatorScope() { m_separator = kCommaSeparator; }
+    SeparatorScope(const SeparatorScope&) = delete;
+    SeparatorScope& operator=(const SeparatorScope&) = delete;
 
-    // An upper bound for the order lines of a text source: every line end may start one.
-    std::size_t textLineCount(std::string_view source)
-    {
-        return static_cast<std::size_t>(std::count(source.begin(), source.end(), '\n')) + 1;
+private:
+    char& m_separator;
+};
+
+// The start the fixed-width and delimited runs share: header data or none, the default date
+// for an empty one, the header record skipped when there is one.
+void startRecordRun(Conversion& run, platform::TextLines& lines)
+{
+    KOPLIJST header = Conversion::emptyHeader();
+    run.takeHeaderData(header);
+    run.VERWERK_STRUC(header);
+    run.useDefaultDeliveryDateIfEmpty();
+    std::string_view line;
+    if (run.settings().Koprecord == "YES") {
+        lines.next(line);
     }
+    run.beginLines();
+}
 
-    constexpr std::size_t kSdfKeyWidth = 8;
-    constexpr std::size_t kIcmKeyWidth = 7;
-    constexpr std::size_t kIcmHeaderLines = 19;
+// An upper bound for the order lines of a text source: every line end may start one.
+std::size_t textLineCount(std::string_view source)
+{
+    return static_cast<std::size_t>(std::count(source.begin(), source.end(), '\n')) + 1;
+}
+
+constexpr std::size_t kSdfKeyWidth = 8;
+constexpr std::size_t kIcmKeyWidth = 7;
+constexpr std::size_t kIcmHeaderLines = 19;
 
 } // namespace
 
@@ -84,10 +84,10 @@ void Conversion::convertSdf(std::string_view source)
     reserveLines(textLineCount(source), source.size());
     std::string_view line;
     while (lines.next(line)) {
-        const std::string article =
-            rightAligned(trimBlanks(charactersAt(line, m_settings.SDF_art_van, m_settings.SDF_art_tot)), kSdfKeyWidth);
-        Quantity quantity =
-            parseQuantity(charactersAt(line, m_settings.SDF_ant_van, m_settings.SDF_ant_tot), kCommaSeparator);
+        const std::string article = rightAligned(
+            trimBlanks(charactersAt(line, m_settings.SDF_art_van, m_settings.SDF_art_tot)), kSdfKeyWidth);
+        Quantity quantity
+            = parseQuantity(charactersAt(line, m_settings.SDF_ant_van, m_settings.SDF_ant_tot), kCommaSeparator);
         quantity = convertMetres(article, quantity);
         if (isBlankText(line)) {
             continue;
@@ -162,8 +162,7 @@ void Conversion::convertIcm(std::string_view source)
     KOPLIJST header;
     if (takeHeaderData(header)) {
         VERWERK_STRUC(header);
-        for (std::size_t i = 0; i < kIcmHeaderLines && lines.next(line); ++i) {
-        }
+        for (std::size_t i = 0; i < kIcmHeaderLines && lines.next(line); ++i) { }
     } else {
         std::array<std::string, kIcmHeaderLines + 1> h;
         for (std::size_t i = 1; i <= kIcmHeaderLines && lines.next(line); ++i) {

@@ -98,26 +98,26 @@ Quantity Quantity::whole(double value)
 
 namespace {
 
-    bool isDigit(char c)
-    {
-        return c >= '0' && c <= '9';
-    }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
-    // The value of the digits as written; from_chars is exact to the nearest double.
-    double valueOf(const std::string& integerDigits, const std::string& fractionDigits)
-    {
-        std::string text = integerDigits.empty() ? std::string("0") : integerDigits;
-        if (!fractionDigits.empty()) {
-            text.push_back('.');
-            text.append(fractionDigits);
-        }
-        double value = 0;
-        const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (parsed.ec == std::errc::result_out_of_range) {
-            return HUGE_VAL;
-        }
-        return value;
+// The value of the digits as written; from_chars is exact to the nearest double.
+double valueOf(const std::string& integerDigits, const std::string& fractionDigits)
+{
+    std::string text = integerDigits.empty() ? std::string("0") : integerDigits;
+    if (!fractionDigits.empty()) {
+        text.push_back('.');
+        text.append(fractionDigits);
     }
+    double value = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (parsed.ec == std::errc::result_out_of_range) {
+        return HUGE_VAL;
+    }
+    return value;
+}
 
 } // namespace
 

@@ -28,7 +28,7 @@ struct Quantity
 {
     double value = 0;
     bool negative = false;
-    std::string integerDigits;  // without leading zeros; empty for 0
+    std::string integerDigits; // without leading zeros; empty for 0
     std::string fractionDigits; // as written, trailing zeros kept
 
     // The quantity as text: sign, digits, and separator only when there are decimals.

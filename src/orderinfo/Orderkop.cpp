@@ -9,12 +9,12 @@ namespace orderinfo {
 
 namespace {
 
-    std::array<std::string*, kOrderkopLineCount> fieldsInOrder(Orderkop& fields)
-    {
-        return { &fields.contract, &fields.orderReference, &fields.reference1, &fields.reference2,
-                 &fields.telephone, &fields.deliveryDate, &fields.name1,      &fields.name2,
-                 &fields.street,   &fields.postcode,      &fields.town,       &fields.country };
-    }
+std::array<std::string*, kOrderkopLineCount> fieldsInOrder(Orderkop& fields)
+{
+    return { &fields.contract, &fields.orderReference, &fields.reference1, &fields.reference2, &fields.telephone,
+        &fields.deliveryDate, &fields.name1, &fields.name2, &fields.street, &fields.postcode, &fields.town,
+        &fields.country };
+}
 
 } // namespace
 

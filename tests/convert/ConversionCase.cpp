@@ -28,12 +28,11 @@ std::vector<std::string> splitLines(const std::string& bytes)
 
 namespace {
 
-    template<typename Number>
-    bool parseNumber(const std::string& text, Number& number)
-    {
-        const auto parsed = std::from_chars(text.data(), text.data() + text.size(), number);
-        return parsed.ec == std::errc() && parsed.ptr == text.data() + text.size();
-    }
+template <typename Number> bool parseNumber(const std::string& text, Number& number)
+{
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), number);
+    return parsed.ec == std::errc() && parsed.ptr == text.data() + text.size();
+}
 
 } // namespace
 

@@ -46,8 +46,13 @@ TEST(DefaultDeliveryDate, SkipsTheWeekendOnEachWeekday)
 {
     // 2024-03-04 is a Monday.
     const std::pair<int, const char*> cases[] = {
-        { 4, "2024-03-06" }, { 5, "2024-03-07" }, { 6, "2024-03-08" }, { 7, "2024-03-11" },
-        { 8, "2024-03-12" }, { 9, "2024-03-11" }, { 10, "2024-03-12" },
+        { 4, "2024-03-06" },
+        { 5, "2024-03-07" },
+        { 6, "2024-03-08" },
+        { 7, "2024-03-11" },
+        { 8, "2024-03-12" },
+        { 9, "2024-03-11" },
+        { 10, "2024-03-12" },
     };
     Fixture f;
     for (const auto& [day, expected] : cases) {
@@ -115,8 +120,14 @@ TEST(PipeLengthConversion, RoundsMetresUpToWholePipes)
         const char* expected;
     };
     const Case cases[] = {
-        { "P5", "12", "3" },   { "P5", "10", "2" },      { "P5", "0", "0" },    { "P4", "0,5", "1" },
-        { "X", "2,5", "2,5" }, { "ZERO", "7,0", "7,0" }, { "NEG", "7", "7" },   { "P5", "-12", "-2" },
+        { "P5", "12", "3" },
+        { "P5", "10", "2" },
+        { "P5", "0", "0" },
+        { "P4", "0,5", "1" },
+        { "X", "2,5", "2,5" },
+        { "ZERO", "7,0", "7,0" },
+        { "NEG", "7", "7" },
+        { "P5", "-12", "-2" },
     };
     Fixture f;
     f.lengths.add("P5", 5);
@@ -206,7 +217,9 @@ TEST(OrderDocumentFile, IsReadableByTheUserAloneAndEmptiesTheLines)
     f.conversion.beginLines();
     f.conversion.addLine(parseQuantity("1", ','), "A");
     f.conversion.VERWERK_MAG();
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(f.work.file("dtbs.xml").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_TRUE(f.conversion.order().lines.empty());

@@ -60,11 +60,14 @@ TEST(OrderDocument, EscapesReservedCharactersAndKeepsOtherBytes)
 {
     ORDER order = orderWithFixedValues();
     order.header.name = "A & \"B\" <C>";
-    order.header.Street = "Stra\xdf" "e 1"; // ISO-8859-1 from a text source, passed unchanged
+    order.header.Street = "Stra\xdf"
+                          "e 1"; // ISO-8859-1 from a text source, passed unchanged
     order.lines.push_back({ "1", "2024-03-07", "1", "a&b" });
     const std::string document = orderDocument(order);
     EXPECT_NE(document.find("<PostalAddress name=\"A &amp; &quot;B&quot; &lt;C&gt;\">"), std::string::npos);
-    EXPECT_NE(document.find("<Street>Stra\xdf" "e 1</Street>"), std::string::npos);
+    EXPECT_NE(document.find("<Street>Stra\xdf"
+                            "e 1</Street>"),
+        std::string::npos);
     EXPECT_NE(document.find("<SupplierPartID>a&amp;b</SupplierPartID>"), std::string::npos);
     EXPECT_EQ(xmlProblems(document), "");
 }
