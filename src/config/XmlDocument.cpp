@@ -102,10 +102,6 @@ private:
     std::string m_first;
 };
 
-struct ParserContextFree
-{
-    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
-};
 struct ValidContextFree
 {
     void operator()(xmlValidCtxt* context) const { xmlFreeValidCtxt(context); }
@@ -113,8 +109,10 @@ struct ValidContextFree
 
 // Whitespace stays (a separator of one TAB or blank is a value); no network; no entity
 // substitution, so an external entity is never read; XML_PARSE_HUGE stays off so the
-// entity-expansion limits hold. Validation runs separately, see validateOwnDtd.
-constexpr int kParseOptions = XML_PARSE_NONET;
+// entity-expansion limits hold. Validation runs separately, see validateOwnDtd. Short texts
+// are kept inside their node: an order holds hundreds of thousands of them, and a separate
+// allocation for each costs more than reading them.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_COMPACT;
 
 // A document is validated when it brings its whole DTD along: an internal subset that
 // declares elements and names no external part. A DOCTYPE that points at an outside DTD
@@ -284,6 +282,94 @@ void collectElements(xmlNode* node, const std::string& tagName, std::vector<XmlN
     }
 }
 
+// The parse state of streamFile, reached through the parser's private pointer.
+struct StreamState
+{
+    XmlEvents& events;
+    xmlParserCtxt* parser;
+    bool needsTree = false;
+};
+
+StreamState& streamState(void* parser)
+{
+    return *static_cast<StreamState*>(static_cast<xmlParserCtxt*>(parser)->_private);
+}
+
+void handOverToTree(StreamState& state)
+{
+    state.needsTree = true;
+    xmlStopParser(state.parser);
+}
+
+bool isXmlId(const xmlChar* localName, const xmlChar* prefix)
+{
+    return prefix != nullptr && xmlStrEqual(prefix, reinterpret_cast<const xmlChar*>("xml"))
+        && xmlStrEqual(localName, reinterpret_cast<const xmlChar*>("id"));
+}
+
+void streamStartElement(void* parser, const xmlChar* localName, const xmlChar*, const xmlChar* uri, int, const xmlChar**,
+                        int attributeCount, int, const xmlChar** attributes)
+{
+    StreamState& state = streamState(parser);
+    if (state.needsTree) {
+        return;
+    }
+    // The tree load checks xml:id values and may refuse the document for them.
+    for (int i = 0; i < attributeCount; ++i) {
+        if (isXmlId(attributes[5 * i], attributes[5 * i + 1])) {
+            handOverToTree(state);
+            return;
+        }
+    }
+    if (!state.events.startElement(reinterpret_cast<const char*>(localName), uri != nullptr)) {
+        handOverToTree(state);
+    }
+}
+
+void streamEndElement(void* parser, const xmlChar*, const xmlChar*, const xmlChar*)
+{
+    StreamState& state = streamState(parser);
+    if (!state.needsTree) {
+        state.events.endElement();
+    }
+}
+
+void streamText(void* parser, const xmlChar* characters, int length)
+{
+    StreamState& state = streamState(parser);
+    if (!state.needsTree && length > 0) {
+        state.events.text(std::string_view(reinterpret_cast<const char*>(characters), static_cast<size_t>(length)));
+    }
+}
+
+// A document type brings validation, entities and default attributes, which only the tree load
+// handles; an entity reference left as such can only come with one.
+void streamNeedsTree(void* parser, const xmlChar*, const xmlChar*, const xmlChar*)
+{
+    handOverToTree(streamState(parser));
+}
+
+void streamReference(void* parser, const xmlChar*)
+{
+    handOverToTree(streamState(parser));
+}
+
+xmlSAXHandler streamHandler()
+{
+    xmlSAXHandler handler {};
+    handler.initialized = XML_SAX2_MAGIC;
+    handler.internalSubset = streamNeedsTree;
+    handler.externalSubset = streamNeedsTree;
+    handler.reference = streamReference;
+    handler.startElementNs = streamStartElement;
+    handler.endElementNs = streamEndElement;
+    handler.characters = streamText;
+    // The same handler as characters keeps every blank, as the tree load does.
+    handler.ignorableWhitespace = streamText;
+    handler.cdataBlock = streamText;
+    return handler;
+}
+
 } // namespace
 
 XmlNode::XmlNode(xmlNode* node)
@@ -337,6 +423,25 @@ std::string XmlNode::text() const
     if (m_node == nullptr) {
         return {};
     }
+    // The common cases read the text where it lies instead of gathering it into a buffer first.
+    switch (m_node->type) {
+    case XML_TEXT_NODE:
+    case XML_CDATA_SECTION_NODE:
+    case XML_COMMENT_NODE:
+    case XML_PI_NODE:
+        return fromXml(m_node->content);
+    case XML_ELEMENT_NODE:
+        if (m_node->children == nullptr) {
+            return {};
+        }
+        if (m_node->children->next == nullptr
+            && (m_node->children->type == XML_TEXT_NODE || m_node->children->type == XML_CDATA_SECTION_NODE)) {
+            return fromXml(m_node->children->content);
+        }
+        break;
+    default:
+        break;
+    }
     xmlChar* content = xmlNodeGetContent(m_node);
     std::string result = fromXml(content);
     xmlFree(content);
@@ -363,17 +468,22 @@ bool XmlDocument::isParserAvailable()
 
 bool XmlDocument::loadFile(const std::string& path)
 {
+    const std::optional<std::string> bytes = readSource(path);
+    return bytes && loadMemory(*bytes, path);
+}
+
+std::optional<std::string> XmlDocument::readSource(const std::string& path)
+{
     std::string error;
-    const auto bytes = platform::readFile(path, &error);
+    std::optional<std::string> bytes = platform::readFile(path, &error);
     if (!bytes) {
         m_doc.reset();
         m_error = error.empty() ? "cannot read " + path : error;
-        return false;
     }
-    return loadMemory(*bytes, path);
+    return bytes;
 }
 
-bool XmlDocument::loadMemory(std::string_view bytes, const std::string& name)
+bool XmlDocument::canParse(std::string_view bytes)
 {
     m_doc.reset();
     m_error.clear();
@@ -385,14 +495,63 @@ bool XmlDocument::loadMemory(std::string_view bytes, const std::string& name)
         m_error = "Document too large";
         return false;
     }
-    ErrorCapture capture;
-    std::unique_ptr<xmlParserCtxt, ParserContextFree> parser(xmlNewParserCtxt());
+    return true;
+}
+
+XmlDocument::ParserOwner XmlDocument::newParser()
+{
+    ParserOwner parser(xmlNewParserCtxt());
     if (!parser) {
         m_error = "XML parser not available";
+    }
+    return parser;
+}
+
+XmlDocOwner XmlDocument::parse(xmlParserCtxt* parser, std::string_view bytes, const std::string& name)
+{
+    return XmlDocOwner(xmlCtxtReadMemory(parser, bytes.data(), static_cast<int>(bytes.size()),
+                                         name.empty() ? nullptr : name.c_str(), nullptr, kParseOptions));
+}
+
+bool XmlDocument::streamFile(const std::string& path, XmlEvents& events)
+{
+    const std::optional<std::string> bytes = readSource(path);
+    if (!bytes || !canParse(*bytes)) {
         return false;
     }
-    XmlDocOwner doc(xmlCtxtReadMemory(parser.get(), bytes.data(), static_cast<int>(bytes.size()),
-        name.empty() ? nullptr : name.c_str(), nullptr, kParseOptions));
+    {
+        ErrorCapture capture;
+        const ParserOwner parser = newParser();
+        if (!parser) {
+            return false;
+        }
+        StreamState state { events, parser.get() };
+        *parser->sax = streamHandler();
+        parser->_private = &state;
+        // Without a startDocument handler no tree is built; whatever comes back is freed.
+        const XmlDocOwner none = parse(parser.get(), *bytes, path);
+        if (!state.needsTree) {
+            if (parser->wellFormed != 0 && !capture.hasError()) {
+                return true;
+            }
+            m_error = capture.hasError() ? capture.firstError() : std::string("Document is not well-formed");
+            return false;
+        }
+    }
+    return loadMemory(*bytes, path);
+}
+
+bool XmlDocument::loadMemory(std::string_view bytes, const std::string& name)
+{
+    if (!canParse(bytes)) {
+        return false;
+    }
+    ErrorCapture capture;
+    const ParserOwner parser = newParser();
+    if (!parser) {
+        return false;
+    }
+    XmlDocOwner doc = parse(parser.get(), bytes, name);
     bool ok = doc != nullptr && !capture.hasError();
     if (ok && hasOwnDtd(doc.get())) {
         ok = validateOwnDtd(doc.get()) && !capture.hasError();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xpath.h>
 
@@ -15,6 +16,10 @@ namespace config {
 struct XmlDocFree
 {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+struct XmlParserContextFree
+{
+    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
 };
 struct XmlXPathContextFree
 {
@@ -78,6 +83,19 @@ private:
     friend class XmlDocument;
 };
 
+// What a document read without its tree hands over, in document order. Elements come with their
+// local name and whether they belong to a namespace; text is character data and CDATA as the
+// tree would hold it in text nodes.
+class XmlEvents
+{
+public:
+    virtual ~XmlEvents() = default;
+    // False gives up on reading without the tree; the document is then loaded as one.
+    virtual bool startElement(std::string_view localName, bool inNamespace) = 0;
+    virtual void endElement() = 0;
+    virtual void text(std::string_view characters) = 0;
+};
+
 // One parsed XML document: the program's only way into libxml2. Documents are parsed with
 // whitespace kept, never touch the network or any other external resource, keep libxml2's
 // limits on entity expansion, and are validated when they carry their own DTD. Nothing is
@@ -92,6 +110,14 @@ public:
     bool loadFile(const std::string& path);
     // Loads a document held in memory; name only labels it (its base address).
     bool loadMemory(std::string_view bytes, const std::string& name = {});
+
+    // Reads the file as loadFile does, with the same checks and the same errors, but hands its
+    // elements and text to events instead of building the tree, which for a large document costs
+    // far more than reading it. A document with a document type declaration or an xml:id
+    // attribute, or whose events give up, is loaded as a tree after all: isLoaded() then tells
+    // the caller to forget the events and use the tree. False on a read or parse error, with the
+    // reason in errorReason().
+    bool streamFile(const std::string& path, XmlEvents& events);
 
     bool isLoaded() const { return m_doc != nullptr; }
     // The reason text of the first error of the last load, trimmed; empty after a success.
@@ -111,6 +137,16 @@ public:
     xmlDoc* raw() const { return m_doc.get(); }
 
 private:
+    // The file's bytes, or nothing with the reason in m_error.
+    std::optional<std::string> readSource(const std::string& path);
+    // Forgets the last document; false with the reason in m_error when bytes cannot be parsed.
+    bool canParse(std::string_view bytes);
+    using ParserOwner = std::unique_ptr<xmlParserCtxt, XmlParserContextFree>;
+    // A parser context, or nothing with the reason in m_error.
+    ParserOwner newParser();
+    // The bytes parsed with the program's options; nothing when they are not well-formed.
+    static XmlDocOwner parse(xmlParserCtxt* parser, std::string_view bytes, const std::string& name);
+
     XmlDocOwner m_doc;
     std::string m_error;
 };

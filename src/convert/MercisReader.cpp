@@ -28,17 +28,102 @@ bool isPlainElement(const xmlNode* node, const char* name)
         && xmlStrEqual(node->name, reinterpret_cast<const xmlChar*>(name));
 }
 
-// The nodes "//DOCUMENT/TEXT" selects, in document order. A form holds hundreds of thousands of
-// them, and walking the tree once costs a fraction of what the XPath engine spends gathering
-// every node of the document and sorting them.
-std::vector<xmlNode*> formTexts(const config::XmlDocument& document)
+// The values of the nodes "//DOCUMENT/TEXT" selects, numbered in document order, without line
+// breaks. A form holds hundreds of thousands of them, so they are kept back to back in one text.
+class TextNodes
 {
-    std::vector<xmlNode*> found;
+public:
+    std::size_t count() const { return m_ends.size(); }
+
+    std::string value(std::size_t number) const
+    {
+        const std::size_t begin = number == 0 ? 0 : m_ends[number - 1];
+        return withoutLineBreaks(std::string_view(m_texts).substr(begin, m_ends[number] - begin));
+    }
+
+    // The value as a header entry: one blank when it is empty or absent. A form shorter than the
+    // header needs leaves those fields empty rather than taking them from elsewhere.
+    std::string entry(std::size_t number) const
+    {
+        std::string text = number < count() ? value(number) : std::string();
+        return isBlankText(text) ? std::string(" ") : text;
+    }
+
+    void append(std::string_view text) { m_texts.append(text); }
+    void endNode() { m_ends.push_back(m_texts.size()); }
+
+    void clear()
+    {
+        m_texts.clear();
+        m_ends.clear();
+    }
+
+private:
+    std::string m_texts;
+    std::vector<std::size_t> m_ends;
+};
+
+// Gathers the form's texts while the document is read, without building its tree. A TEXT inside
+// another selected TEXT belongs to both values; that rare form is left to the tree.
+class FormReader final : public config::XmlEvents
+{
+public:
+    explicit FormReader(TextNodes& nodes)
+        : m_nodes(nodes)
+    {
+    }
+
+    bool startElement(std::string_view localName, bool inNamespace) override
+    {
+        const bool inDocument = !m_open.empty() && m_open.back() == Kind::Document;
+        Kind kind = Kind::Other;
+        if (!inNamespace && localName == "DOCUMENT") {
+            kind = Kind::Document;
+        } else if (!inNamespace && inDocument && localName == "TEXT") {
+            if (m_textDepth > 0) {
+                return false;
+            }
+            kind = Kind::Text;
+            m_textDepth = m_open.size() + 1;
+        }
+        m_open.push_back(kind);
+        return true;
+    }
+
+    void endElement() override
+    {
+        if (m_open.size() == m_textDepth) {
+            m_nodes.endNode();
+            m_textDepth = 0;
+        }
+        m_open.pop_back();
+    }
+
+    void text(std::string_view characters) override
+    {
+        if (m_textDepth > 0) {
+            m_nodes.append(characters);
+        }
+    }
+
+private:
+    enum class Kind : unsigned char { Document, Text, Other };
+
+    TextNodes& m_nodes;
+    std::vector<Kind> m_open;
+    std::size_t m_textDepth = 0; // depth of the TEXT being read, 0 outside one
+};
+
+// The same texts from the tree, for the documents that had to be loaded as one. Walks the tree
+// once instead of letting the XPath engine gather every node of the document and sort them.
+void collectFormTexts(const config::XmlDocument& document, TextNodes& nodes)
+{
     xmlNode* const root = xmlDocGetRootElement(document.raw());
     xmlNode* node = root;
     while (node != nullptr) {
         if (isPlainElement(node, "TEXT") && node->parent != nullptr && isPlainElement(node->parent, "DOCUMENT")) {
-            found.push_back(node);
+            nodes.append(xmlNodeValue(config::XmlNode(node)));
+            nodes.endNode();
         }
         // Entity references are not descended into, as the XPath axes do not either.
         xmlNode* next = xmlFirstElementChild(node);
@@ -50,35 +135,7 @@ std::vector<xmlNode*> formTexts(const config::XmlDocument& document)
         }
         node = next;
     }
-    return found;
 }
-
-class TextNodes
-{
-public:
-    explicit TextNodes(std::vector<xmlNode*> nodes)
-        : m_nodes(std::move(nodes))
-    {
-    }
-
-    std::size_t count() const { return m_nodes.size(); }
-
-    std::string value(std::size_t number) const
-    {
-        return withoutLineBreaks(xmlNodeValue(config::XmlNode(m_nodes[number])));
-    }
-
-    // The value as a header entry: one blank when it is empty or absent. A form shorter than the
-    // header needs leaves those fields empty rather than taking them from elsewhere.
-    std::string entry(std::size_t number) const
-    {
-        std::string text = number < count() ? value(number) : std::string();
-        return isBlankText(text) ? std::string(" ") : text;
-    }
-
-private:
-    std::vector<xmlNode*> m_nodes;
-};
 
 std::string withoutBlanks(std::string text)
 {
@@ -145,10 +202,15 @@ void Conversion::VERWERK_MER(const std::string& sourcePath)
         return;
     }
     config::XmlDocument document;
-    if (!loadXmlSource(document, sourcePath, m_messages)) {
+    TextNodes nodes;
+    FormReader reader(nodes);
+    if (!streamXmlSource(document, sourcePath, reader, m_messages)) {
         return;
     }
-    const TextNodes nodes(formTexts(document));
+    if (document.isLoaded()) {
+        nodes.clear();
+        collectFormTexts(document, nodes);
+    }
     if (nodes.count() == 0) {
         return;
     }

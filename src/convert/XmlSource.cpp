@@ -11,19 +11,31 @@ bool isContinuationByte(unsigned char byte)
     return (byte & 0xC0) == 0x80;
 }
 
-} // namespace
-
-bool loadXmlSource(config::XmlDocument& document, const std::string& path, platform::Messages& messages)
+template<typename Load>
+bool readXmlSource(config::XmlDocument& document, platform::Messages& messages, Load load)
 {
     if (!config::XmlDocument::isParserAvailable()) {
         messages.error("Can't open XMLDOM");
         return false;
     }
-    if (!document.loadFile(path)) {
+    if (!load()) {
         messages.error("XMLDOM ERROR " + document.errorReason());
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool loadXmlSource(config::XmlDocument& document, const std::string& path, platform::Messages& messages)
+{
+    return readXmlSource(document, messages, [&] { return document.loadFile(path); });
+}
+
+bool streamXmlSource(config::XmlDocument& document, const std::string& path, config::XmlEvents& events,
+                     platform::Messages& messages)
+{
+    return readXmlSource(document, messages, [&] { return document.streamFile(path, events); });
 }
 
 std::string xmlNodeValue(const config::XmlNode& node)

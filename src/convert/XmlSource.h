@@ -16,6 +16,12 @@ namespace convert {
 // "XMLDOM ERROR " + the parser's reason; nothing can be read from the document then.
 bool loadXmlSource(config::XmlDocument& document, const std::string& path, platform::Messages& messages);
 
+// Reads the file as loadXmlSource does, handing its elements and text to events without building
+// the tree; when the document needed the tree after all, document holds it (isLoaded()) and the
+// events are to be forgotten. False after the same messages as loadXmlSource.
+bool streamXmlSource(config::XmlDocument& document, const std::string& path, config::XmlEvents& events,
+                     platform::Messages& messages);
+
 // A node's value as UTF-8 text. The document node has none: an unset header expression reads as
 // "/", and the whole document's text would otherwise land in every such header field.
 std::string xmlNodeValue(const config::XmlNode& node);
