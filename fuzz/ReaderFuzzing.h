@@ -66,15 +66,6 @@ inline const std::string& fuzzFolder()
     return folder;
 }
 
-// Bytes XML 1.0 cannot carry in any form. Text sources pass their bytes into the document
-// unchanged, so an input holding one is not checked for well-formedness.
-inline bool holdsControlBytes(const std::uint8_t* data, std::size_t size)
-{
-    return std::any_of(data, data + size, [](std::uint8_t byte) {
-        return byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n';
-    });
-}
-
 template<typename Reader>
 void runReader(const config::Settings& settings, const std::uint8_t* data, std::size_t size, Reader reader)
 {
@@ -97,7 +88,7 @@ void runReader(const config::Settings& settings, const std::uint8_t* data, std::
     (conversion.*reader)(source);
 
     const std::optional<std::string> written = platform::readFile(document);
-    if (!written || holdsControlBytes(data, size)) {
+    if (!written) {
         return;
     }
     constexpr std::string_view prefix = "bcdata=";

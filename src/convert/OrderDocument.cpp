@@ -8,8 +8,16 @@ namespace convert {
 
 namespace {
 
-// Appends the bytes unchanged but for the characters XML reserves. Text sources take this
-// path for every value of every line, so it appends in place instead of building a copy.
+// Appends the bytes unchanged but for the characters XML reserves. Control bytes other than
+// TAB, CR and LF are dropped: XML cannot carry them at all, not even as references, and one
+// stray byte from a scanner file must not make the whole order unreadable for the webshop.
+// Text sources take this path for every value of every line, so it appends in place.
+bool isForbiddenControl(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
+}
+
 void appendEscaped(std::string& out, std::string_view value)
 {
     std::size_t done = 0;
@@ -29,6 +37,9 @@ void appendEscaped(std::string& out, std::string_view value)
             entity = "&quot;";
             break;
         default:
+            if (isForbiddenControl(value[at])) {
+                break; // dropped: an empty entity
+            }
             continue;
         }
         out.append(value.substr(done, at - done));

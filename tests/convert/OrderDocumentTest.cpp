@@ -72,6 +72,17 @@ TEST(OrderDocument, EscapesReservedCharactersAndKeepsOtherBytes)
     EXPECT_EQ(xmlProblems(document), "");
 }
 
+TEST(OrderDocument, DropsControlBytesThatXmlCannotCarry)
+{
+    ORDER order = orderWithFixedValues();
+    order.header.DeliverTo = std::string("Dok\x01 3\tB", 9);
+    order.lines.push_back({ "1", "2024-03-07", "1", std::string("4711\x0f\0\x1f", 7) });
+    const std::string document = orderDocument(order);
+    EXPECT_NE(document.find("<DeliverTo>Dok 3\tB</DeliverTo>"), std::string::npos);
+    EXPECT_NE(document.find("<SupplierPartID>4711</SupplierPartID>"), std::string::npos);
+    EXPECT_EQ(xmlProblems(document), "");
+}
+
 TEST(OrderDocument, ConvertsXmlSourcedValuesToLatin1WithReferences)
 {
     ORDER order = orderWithFixedValues();
