@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -143,7 +144,13 @@ Quantity Conversion::VERWERK_LENGTE(const std::string& key, const Quantity& quan
     if (!length || !(*length > 0)) {
         return quantity;
     }
-    const double pipes = std::ceil(quantity.value / *length);
+    // Decimal metres and lengths are not exact in binary: 6,9 m of 2,3 m pipes divides to
+    // 3.0000000000000004, and a plain round-up would order a fourth pipe. A ratio that lies
+    // within rounding noise of a whole number is that number.
+    const double ratio = quantity.value / *length;
+    const double nearest = std::round(ratio);
+    const double pipes
+        = std::fabs(ratio - nearest) <= 1e-9 * std::max(1.0, std::fabs(nearest)) ? nearest : std::ceil(ratio);
     if (!std::isfinite(pipes)) {
         return quantity;
     }

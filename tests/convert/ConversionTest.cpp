@@ -128,8 +128,14 @@ TEST(PipeLengthConversion, RoundsMetresUpToWholePipes)
         { "ZERO", "7,0", "7,0" },
         { "NEG", "7", "7" },
         { "P5", "-12", "-2" },
+        // 6,9 / 2,3 is 3.0000000000000004 in binary floating point: still exactly three pipes.
+        { "P2.3", "6,9", "3" },
+        { "P2.3", "6,91", "4" },
+        { "P5.8", "11,6", "2" },
     };
     Fixture f;
+    f.lengths.add("P2.3", 2.3);
+    f.lengths.add("P5.8", 5.8);
     f.lengths.add("P5", 5);
     f.lengths.add("P4", 4);
     f.lengths.add("ZERO", 0);
