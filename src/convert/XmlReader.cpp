@@ -1,7 +1,9 @@
 #include "convert/Conversion.h"
 #include "convert/XmlSource.h"
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 namespace convert {
 
@@ -49,7 +51,12 @@ std::optional<KOPLIJST> mappedHeader(Conversion& conversion, const config::XmlDo
     entries.reserve(kHeaderExpressions);
     for (int number = 1; number <= kHeaderExpressions; ++number) {
         const std::string& setting = conversion.settings().xmlPath(number);
-        const std::string expression = setting.empty() ? std::string("/") : setting;
+        if (setting.empty()) {
+            // Read as "/": the document node, which has no value. Known without the tree.
+            entries.emplace_back(" ");
+            continue;
+        }
+        const std::string& expression = setting;
         const std::optional<std::vector<config::XmlNode>> nodes = document.select(expression);
         if (!nodes) {
             reportBadExpression(conversion.messages(), number, expression);
@@ -77,18 +84,158 @@ std::string lastStepName(const std::string& expression)
                                               : std::string_view(expression).substr(slash + 1));
 }
 
-// The article and quantity nodes in document order, or nothing after naming the setting whose
-// expression selects no node set.
-std::optional<std::vector<config::XmlNode>> lineNodes(Conversion& conversion, const config::XmlDocument& document)
+// An article or quantity node of the lines, with its value.
+struct LineNode
+{
+    bool isArticle = false;
+    std::string value;
+};
+
+// The article and quantity nodes of the tree in document order, or nothing after naming the
+// setting whose expression selects no node set. A node whose name is neither is left out.
+std::optional<std::vector<LineNode>> treeLineNodes(Conversion& conversion, const config::XmlDocument& document,
+                                                   const std::string& articleName, const std::string& quantityName)
 {
     const config::Settings& settings = conversion.settings();
-    std::optional<std::vector<config::XmlNode>> nodes = document.select(settings.XML_16 + "|" + settings.XML_17);
-    if (nodes) {
-        return nodes;
+    const std::optional<std::vector<config::XmlNode>> nodes = document.select(settings.XML_16 + "|" + settings.XML_17);
+    if (!nodes) {
+        const int faulty = document.select(settings.XML_16) ? kQuantitySetting : kArticleSetting;
+        reportBadExpression(conversion.messages(), faulty, settings.xmlPath(faulty));
+        return std::nullopt;
     }
-    const int faulty = document.select(settings.XML_16) ? kQuantitySetting : kArticleSetting;
-    reportBadExpression(conversion.messages(), faulty, settings.xmlPath(faulty));
-    return std::nullopt;
+    std::vector<LineNode> result;
+    result.reserve(nodes->size());
+    for (const config::XmlNode& node : *nodes) {
+        const std::string name = trimmed(node.name());
+        if (name == articleName || name == quantityName) {
+            result.push_back({ name == articleName, xmlNodeValue(node) });
+        }
+    }
+    return result;
+}
+
+// An expression of plain child steps ("line/art", "/order/line/art"): what it selects is known
+// from the element names alone, so the document can be read without its tree. Anything else
+// (predicates, axes, wildcards, prefixes, unions, blanks) is left to the XPath engine.
+struct ChildPath
+{
+    bool absolute = false;
+    std::vector<std::string> steps;
+
+    static std::optional<ChildPath> parse(std::string_view expression)
+    {
+        ChildPath path;
+        if (!expression.empty() && expression.front() == '/') {
+            path.absolute = true;
+            expression.remove_prefix(1);
+        }
+        while (true) {
+            const std::size_t slash = expression.find('/');
+            const std::string_view step = expression.substr(0, slash);
+            if (!isPlainName(step)) {
+                return std::nullopt;
+            }
+            path.steps.emplace_back(step);
+            if (slash == std::string_view::npos) {
+                return path;
+            }
+            expression.remove_prefix(slash + 1);
+        }
+    }
+
+private:
+    static bool isPlainName(std::string_view name)
+    {
+        const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+        if (name.empty() || !isLetter(name.front())) {
+            return false;
+        }
+        return std::all_of(name.begin(), name.end(), [&](char c) {
+            return isLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+        });
+    }
+};
+
+// Gathers the nodes both paths select while the document is read. A selected element inside
+// another one belongs to both values; that rare document is left to the tree.
+class LineReader final : public config::XmlEvents
+{
+public:
+    LineReader(ChildPath article, ChildPath quantity, std::vector<LineNode>& nodes)
+        : m_paths { std::move(article), std::move(quantity) }
+        , m_nodes(nodes)
+    {
+    }
+
+    bool startElement(std::string_view localName, bool inNamespace) override
+    {
+        Open open;
+        bool selected = false;
+        for (std::size_t p = 0; p < m_paths.size(); ++p) {
+            const ChildPath& path = m_paths[p];
+            // How many steps lead to this element: the context of a relative path is the
+            // document element, that of an absolute one the document node.
+            const std::size_t depth = m_open.size() + (path.absolute ? 1 : 0);
+            const bool parentOnPath = m_open.empty() || m_open.back().onPath[p];
+            if (depth == 0) {
+                open.onPath[p] = true;
+            } else if (parentOnPath && !inNamespace && depth <= path.steps.size()
+                       && localName == path.steps[depth - 1]) {
+                open.onPath[p] = true;
+                selected = selected || depth == path.steps.size();
+            }
+        }
+        if (selected) {
+            if (m_reading) {
+                return false;
+            }
+            m_reading = true;
+            open.selected = true;
+            // The article's name comes first, as when the tree's nodes are told apart.
+            m_nodes.push_back({ localName == lastStep(0), std::string() });
+        }
+        m_open.push_back(open);
+        return true;
+    }
+
+    void endElement() override
+    {
+        if (m_open.back().selected) {
+            m_reading = false;
+        }
+        m_open.pop_back();
+    }
+
+    void text(std::string_view characters) override
+    {
+        if (m_reading) {
+            m_nodes.back().value.append(characters);
+        }
+    }
+
+private:
+    struct Open
+    {
+        std::array<bool, 2> onPath {};
+        bool selected = false;
+    };
+
+    const std::string& lastStep(std::size_t p) const { return m_paths[p].steps.back(); }
+
+    std::array<ChildPath, 2> m_paths;
+    std::vector<LineNode>& m_nodes;
+    std::vector<Open> m_open;
+    bool m_reading = false;
+};
+
+bool headerMappingIsEmpty(const config::Settings& settings)
+{
+    for (int number = 1; number <= kHeaderExpressions; ++number) {
+        if (!settings.xmlPath(number).empty()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -100,9 +247,22 @@ void Conversion::VERWERK_XML(const std::string& sourcePath)
     }
     KOPLIJST header;
     const bool hasHeaderData = takeHeaderData(header);
-    // Loaded once for header and lines: a failed load then shows its message once.
+    const std::string articleName = lastStepName(m_settings.XML_16);
+    const std::string quantityName = lastStepName(m_settings.XML_17);
+
+    // Loaded once for header and lines: a failed load then shows its message once. When plain
+    // child paths select the lines and no header expression needs the tree, the document is read
+    // without building one, which for a long order costs more than everything else.
     config::XmlDocument document;
-    if (!loadXmlSource(document, sourcePath, m_messages)) {
+    std::vector<LineNode> nodes;
+    std::optional<ChildPath> articlePath = ChildPath::parse(m_settings.XML_16);
+    std::optional<ChildPath> quantityPath = ChildPath::parse(m_settings.XML_17);
+    if (articlePath && quantityPath && (hasHeaderData || headerMappingIsEmpty(m_settings))) {
+        LineReader reader(std::move(*articlePath), std::move(*quantityPath), nodes);
+        if (!streamXmlSource(document, sourcePath, reader, m_messages)) {
+            return;
+        }
+    } else if (!loadXmlSource(document, sourcePath, m_messages)) {
         return;
     }
     TextOrigin headerOrigin = TextOrigin::Bytes;
@@ -115,30 +275,28 @@ void Conversion::VERWERK_XML(const std::string& sourcePath)
         setDeliveryDate(trimmed(header[kDeliveryDate]));
         headerOrigin = TextOrigin::Utf8;
     }
-    const std::optional<std::vector<config::XmlNode>> nodes = lineNodes(*this, document);
-    if (!nodes) {
-        return;
+    if (document.isLoaded()) {
+        std::optional<std::vector<LineNode>> selected = treeLineNodes(*this, document, articleName, quantityName);
+        if (!selected) {
+            return;
+        }
+        nodes = std::move(*selected);
     }
     VERWERK_STRUC(header, headerOrigin);
 
-    const std::string articleName = lastStepName(m_settings.XML_16);
-    const std::string quantityName = lastStepName(m_settings.XML_17);
     beginLines(TextOrigin::Utf8);
     // Pairing is by count: every second matching node completes a line with whatever article and
     // quantity were seen since the last one, in either order.
     std::string article;
     Quantity quantity;
     int matches = 0;
-    for (const config::XmlNode& node : *nodes) {
-        const std::string name = trimmed(node.name());
-        if (name == articleName) {
-            article = xmlNodeValue(node);
-            ++matches;
-        } else if (name == quantityName) {
-            quantity = parseQuantity(xmlNodeValue(node), kCommaSeparator);
-            ++matches;
+    for (LineNode& node : nodes) {
+        if (node.isArticle) {
+            article = std::move(node.value);
+        } else {
+            quantity = parseQuantity(node.value, kCommaSeparator);
         }
-        if (matches == 2) {
+        if (++matches == 2) {
             quantity = convertMetres(tableKey(article), quantity);
             addLine(quantity, article);
             article.clear();
