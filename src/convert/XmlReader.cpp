@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <utility>
 
 namespace convert {
@@ -33,36 +34,40 @@ void reportBadExpression(platform::Messages& messages, int number, const std::st
                    + ") is ongeldig of selecteert geen knooppunten: " + expression);
 }
 
-// A header entry is never empty: what has no value becomes one blank, which VERWERK_STRUC trims.
-std::string headerEntry(const std::vector<config::XmlNode>& nodes)
-{
-    if (nodes.empty()) {
-        return " ";
-    }
-    const std::string value = xmlNodeValue(nodes.front());
-    return isBlankText(value) ? std::string(" ") : withoutLineBreaks(value);
-}
+// The value of the first node each header expression selects; nothing where it selects none.
+using HeaderValues = std::array<std::optional<std::string>, kHeaderExpressions>;
 
-// The 15 header entries of the mapping, or nothing after reporting an expression that selects no
-// node set.
-std::optional<KOPLIJST> mappedHeader(Conversion& conversion, const config::XmlDocument& document)
+// The header values from the tree, or nothing after reporting an expression that selects no node
+// set.
+std::optional<HeaderValues> treeHeaderValues(Conversion& conversion, const config::XmlDocument& document)
 {
-    KOPLIJST entries;
-    entries.reserve(kHeaderExpressions);
+    HeaderValues values;
     for (int number = 1; number <= kHeaderExpressions; ++number) {
-        const std::string& setting = conversion.settings().xmlPath(number);
-        if (setting.empty()) {
+        const std::string& expression = conversion.settings().xmlPath(number);
+        if (expression.empty()) {
             // Read as "/": the document node, which has no value. Known without the tree.
-            entries.emplace_back(" ");
             continue;
         }
-        const std::string& expression = setting;
         const std::optional<std::vector<config::XmlNode>> nodes = document.select(expression);
         if (!nodes) {
             reportBadExpression(conversion.messages(), number, expression);
             return std::nullopt;
         }
-        entries.push_back(headerEntry(*nodes));
+        if (!nodes->empty()) {
+            values[static_cast<std::size_t>(number - 1)] = xmlNodeValue(nodes->front());
+        }
+    }
+    return values;
+}
+
+// The 15 header entries. An entry is never empty: what has no value becomes one blank, which
+// VERWERK_STRUC trims.
+KOPLIJST mappedHeader(const Conversion& conversion, const HeaderValues& values)
+{
+    KOPLIJST entries;
+    entries.reserve(kHeaderExpressions);
+    for (const std::optional<std::string>& value : values) {
+        entries.push_back(!value || isBlankText(*value) ? std::string(" ") : withoutLineBreaks(*value));
     }
     // Day, month and year in that order, unlike the year-first dates of the other sources.
     if (isBlankText(entries[kDeliveryDate]) && !isBlankText(entries[kDay]) && !isBlankText(entries[kMonth])
@@ -156,43 +161,58 @@ private:
     }
 };
 
-// Gathers the nodes both paths select while the document is read. A selected element inside
-// another one belongs to both values; that rare document is left to the tree.
-class LineReader final : public config::XmlEvents
+// Gathers, while the document is read, the nodes the article and quantity paths select and the
+// first node of each header path. A selected element inside another one belongs to both values;
+// that rare document is left to the tree.
+class PathReader final : public config::XmlEvents
 {
 public:
-    LineReader(ChildPath article, ChildPath quantity, std::vector<LineNode>& nodes)
-        : m_paths { std::move(article), std::move(quantity) }
+    // The paths: article, quantity, then one per header expression (nothing for an unset one).
+    PathReader(std::vector<std::optional<ChildPath>> paths, std::vector<LineNode>& nodes)
+        : m_paths(std::move(paths))
         , m_nodes(nodes)
     {
     }
 
+    const HeaderValues& header() const { return m_header; }
+
     bool startElement(std::string_view localName, bool inNamespace) override
     {
         Open open;
-        bool selected = false;
         for (std::size_t p = 0; p < m_paths.size(); ++p) {
-            const ChildPath& path = m_paths[p];
+            if (!m_paths[p]) {
+                continue;
+            }
+            const ChildPath& path = *m_paths[p];
             // How many steps lead to this element: the context of a relative path is the
             // document element, that of an absolute one the document node.
             const std::size_t depth = m_open.size() + (path.absolute ? 1 : 0);
-            const bool parentOnPath = m_open.empty() || m_open.back().onPath[p];
+            const bool parentOnPath = m_open.empty() || (m_open.back().onPath & bit(p)) != 0;
             if (depth == 0) {
-                open.onPath[p] = true;
+                open.onPath |= bit(p);
             } else if (parentOnPath && !inNamespace && depth <= path.steps.size()
                        && localName == path.steps[depth - 1]) {
-                open.onPath[p] = true;
-                selected = selected || depth == path.steps.size();
+                open.onPath |= bit(p);
+                if (depth == path.steps.size() && (p < kHeaderPaths || !m_header[p - kHeaderPaths])) {
+                    open.selectedBy |= bit(p);
+                }
             }
         }
-        if (selected) {
+        if (open.selectedBy != 0) {
             if (m_reading) {
                 return false;
             }
             m_reading = true;
-            open.selected = true;
-            // The article's name comes first, as when the tree's nodes are told apart.
-            m_nodes.push_back({ localName == lastStep(0), std::string() });
+            m_value.clear();
+            if ((open.selectedBy & (bit(0) | bit(1))) != 0) {
+                // Told apart by name as the tree's nodes are, the article's first.
+                m_nodes.push_back({ localName == m_paths[0]->steps.back(), std::string() });
+            }
+            for (std::size_t p = kHeaderPaths; p < m_paths.size(); ++p) {
+                if ((open.selectedBy & bit(p)) != 0) {
+                    m_header[p - kHeaderPaths].emplace();
+                }
+            }
         }
         m_open.push_back(open);
         return true;
@@ -200,42 +220,70 @@ public:
 
     void endElement() override
     {
-        if (m_open.back().selected) {
-            m_reading = false;
-        }
+        const Open open = m_open.back();
         m_open.pop_back();
+        if (open.selectedBy == 0) {
+            return;
+        }
+        m_reading = false;
+        for (std::size_t p = kHeaderPaths; p < m_paths.size(); ++p) {
+            if ((open.selectedBy & bit(p)) != 0) {
+                *m_header[p - kHeaderPaths] = m_value;
+            }
+        }
+        if ((open.selectedBy & (bit(0) | bit(1))) != 0) {
+            m_nodes.back().value = std::move(m_value);
+        }
     }
 
     void text(std::string_view characters) override
     {
         if (m_reading) {
-            m_nodes.back().value.append(characters);
+            m_value.append(characters);
         }
     }
 
 private:
+    static constexpr std::size_t kHeaderPaths = 2; // the first header path's index
+
     struct Open
     {
-        std::array<bool, 2> onPath {};
-        bool selected = false;
+        std::uint32_t onPath = 0;
+        std::uint32_t selectedBy = 0;
     };
 
-    const std::string& lastStep(std::size_t p) const { return m_paths[p].steps.back(); }
+    static std::uint32_t bit(std::size_t p) { return std::uint32_t(1) << p; }
 
-    std::array<ChildPath, 2> m_paths;
+    std::vector<std::optional<ChildPath>> m_paths;
     std::vector<LineNode>& m_nodes;
+    HeaderValues m_header;
     std::vector<Open> m_open;
     bool m_reading = false;
+    std::string m_value;
 };
 
-bool headerMappingIsEmpty(const config::Settings& settings)
+// The paths of PathReader when every expression the run evaluates is a plain child path.
+std::optional<std::vector<std::optional<ChildPath>>> plainPaths(const config::Settings& settings, bool hasHeaderData)
 {
-    for (int number = 1; number <= kHeaderExpressions; ++number) {
-        if (!settings.xmlPath(number).empty()) {
-            return false;
+    std::vector<std::optional<ChildPath>> paths;
+    for (const std::string* line : { &settings.XML_16, &settings.XML_17 }) {
+        paths.push_back(ChildPath::parse(*line));
+        if (!paths.back()) {
+            return std::nullopt;
         }
     }
-    return true;
+    for (int number = 1; number <= kHeaderExpressions; ++number) {
+        const std::string& expression = settings.xmlPath(number);
+        paths.emplace_back();
+        if (hasHeaderData || expression.empty()) {
+            continue;
+        }
+        paths.back() = ChildPath::parse(expression);
+        if (!paths.back()) {
+            return std::nullopt;
+        }
+    }
+    return paths;
 }
 
 } // namespace
@@ -250,28 +298,31 @@ void Conversion::VERWERK_XML(const std::string& sourcePath)
     const std::string articleName = lastStepName(m_settings.XML_16);
     const std::string quantityName = lastStepName(m_settings.XML_17);
 
-    // Loaded once for header and lines: a failed load then shows its message once. When plain
-    // child paths select the lines and no header expression needs the tree, the document is read
-    // without building one, which for a long order costs more than everything else.
+    // Loaded once for header and lines: a failed load then shows its message once. When every
+    // expression the run evaluates is a plain child path, the document is read without building
+    // its tree, which for a long order costs more than everything else.
     config::XmlDocument document;
     std::vector<LineNode> nodes;
-    std::optional<ChildPath> articlePath = ChildPath::parse(m_settings.XML_16);
-    std::optional<ChildPath> quantityPath = ChildPath::parse(m_settings.XML_17);
-    if (articlePath && quantityPath && (hasHeaderData || headerMappingIsEmpty(m_settings))) {
-        LineReader reader(std::move(*articlePath), std::move(*quantityPath), nodes);
+    HeaderValues headerValues;
+    if (std::optional<std::vector<std::optional<ChildPath>>> paths = plainPaths(m_settings, hasHeaderData)) {
+        PathReader reader(std::move(*paths), nodes);
         if (!streamXmlSource(document, sourcePath, reader, m_messages)) {
             return;
         }
+        headerValues = reader.header();
     } else if (!loadXmlSource(document, sourcePath, m_messages)) {
         return;
     }
     TextOrigin headerOrigin = TextOrigin::Bytes;
     if (!hasHeaderData) {
-        std::optional<KOPLIJST> mapped = mappedHeader(*this, document);
-        if (!mapped) {
-            return;
+        if (document.isLoaded()) {
+            std::optional<HeaderValues> values = treeHeaderValues(*this, document);
+            if (!values) {
+                return;
+            }
+            headerValues = std::move(*values);
         }
-        header = std::move(*mapped);
+        header = mappedHeader(*this, headerValues);
         setDeliveryDate(trimmed(header[kDeliveryDate]));
         headerOrigin = TextOrigin::Utf8;
     }
@@ -313,7 +364,8 @@ KOPLIJST Conversion::VERWERK_XML_KOP(const std::string& sourcePath)
     if (!loadXmlSource(document, sourcePath, m_messages)) {
         return {};
     }
-    return mappedHeader(*this, document).value_or(KOPLIJST());
+    const std::optional<HeaderValues> values = treeHeaderValues(*this, document);
+    return values ? mappedHeader(*this, *values) : KOPLIJST();
 }
 
 } // namespace convert

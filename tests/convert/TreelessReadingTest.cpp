@@ -92,6 +92,51 @@ TEST(TreelessReading, XmlLinesAreTheSameWithAndWithoutTheTree)
     }
 }
 
+TEST(TreelessReading, XmlHeaderIsTheSameWithAndWithoutTheTree)
+{
+    struct Case
+    {
+        const char* name;
+        const char* source;
+        std::vector<std::pair<int, const char*>> expressions;
+        const char* expected; // a part of the document
+    };
+    const Case cases[] = {
+        { "first nodes", "<o><h><c>C1</c><c>C2</c><n>\r\nN\r\n</n></h><l><a>1</a><q>2</q></l><r>R</r></o>",
+          { { 1, "h/c" }, { 2, "r" }, { 7, "h/n" } }, "<Contract_number>C1</Contract_number>" },
+        { "a date from its parts", "<o><x><d>05</d><m>03</m><y>2024</y></x><l><a>1</a><q>2</q></l></o>",
+          { { 6, "x/e" }, { 13, "x/d" }, { 14, "x/m" }, { 15, "/o/x/y" } }, "05-03-2024" },
+        { "blank values", "<o><h><c> </c></h><l><a>1</a><q>2</q></l></o>", { { 1, "h/c" }, { 2, "h/none" } },
+          "<Contract_number></Contract_number>" },
+        { "a header node inside a line node", "<o><l><a>1<h>in</h></a><q>2</q></l><h>out</h></o>",
+          { { 1, "l/a/h" }, { 2, "h" } }, "<Contract_number>in</Contract_number>" },
+        { "a line node inside a header node", "<o><h>1<l><a>5</a><q>6</q></l></h></o>", { { 1, "h" }, { 2, "h/l" } },
+          "<Contract_number>156</Contract_number>" },
+        { "the same node for both", "<o><l><a>7</a><q>2</q></l></o>", { { 1, "l/a" } },
+          "<Contract_number>7</Contract_number>" },
+        { "an expression for the tree", "<o><h><c>C</c></h><l><a>1</a><q>2</q></l></o>", { { 1, "h/c[1]" } },
+          "<Contract_number>C</Contract_number>" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Written written[2];
+        for (const bool tree : { false, true }) {
+            ReaderRun run;
+            run.settings.XML_16 = "l/a";
+            run.settings.XML_17 = "l/q";
+            for (const auto& [number, expression] : c.expressions) {
+                run.settings.xmlPath(number) = expression;
+            }
+            run.conversion.VERWERK_XML(run.source(std::string(tree ? "<!DOCTYPE o>" : "") + c.source));
+            written[tree] = { run.document(), run.messages.texts() };
+        }
+        ASSERT_TRUE(written[0].document);
+        EXPECT_NE(written[0].document->find(c.expected), std::string::npos) << *written[0].document;
+        EXPECT_EQ(written[0].document, written[1].document);
+        EXPECT_EQ(written[0].messages, written[1].messages);
+    }
+}
+
 TEST(TreelessReading, XmlErrorsAreTheSameWithAndWithoutTheTree)
 {
     // The same malformed body behind a document type fails at the same place with the same reason.
