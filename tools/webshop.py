@@ -18,6 +18,7 @@ For tests:
   GET  /_last                 the last request (but these two) exactly as it came off the wire
   POST /_control              form fields status, version, delay, interim (1: send a
                               "100 Continue" block first), drop (1: close without answering),
+                              cut (1: close after half a header block),
                               reset (1: back to the command-line behaviour, no last request)
 """
 
@@ -65,7 +66,7 @@ class Behaviour:
 
     def __init__(self, args):
         self.defaults = {"status": args.status, "version": "HTTP/1.1", "delay": args.delay,
-                         "interim": False, "drop": False}
+                         "interim": False, "drop": False, "cut": False}
         self.lock = threading.Lock()
         self.values = dict(self.defaults)
         self.last_request = None
@@ -82,7 +83,7 @@ class Behaviour:
                 self.values["version"] = fields["version"] or "HTTP/1.1"
             if "delay" in fields:
                 self.values["delay"] = float(fields["delay"] or 0)
-            for key in ("interim", "drop"):
+            for key in ("interim", "drop", "cut"):
                 if key in fields:
                     self.values[key] = fields[key] == "1"
 
@@ -251,6 +252,11 @@ class Handler(BaseHTTPRequestHandler):
             time.sleep(settings["delay"])
         if settings["drop"]:
             self.close_connection = True
+            return
+        if settings["cut"]:
+            # An accepting status line whose header block never ends: no answer to go by.
+            self.close_connection = True
+            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n")
             return
         if settings["interim"]:
             self.wfile.write(b"HTTP/1.1 100 Continue\r\n\r\n")

@@ -361,9 +361,18 @@ HttpResponse HttpClient::perform(
     if (code != CURLE_OK) {
         const std::string detail = reply.tooLarge ? "Het antwoord is te groot." : std::string(errorText);
         response = failed(failureOf(code), url, detail.empty() ? curl_easy_strerror(code) : detail);
+    } else if (!reply.header.isComplete()) {
+        // libcurl takes a connection closed inside the header block for a finished reply.
+        response = failed(HttpFailure::ReceiveFailed, url, "De server sloot de verbinding midden in het antwoord.");
     }
     curl_easy_getinfo(m_handle->curl, CURLINFO_RESPONSE_CODE, &response.status);
-    response.headerBlock = reply.header.block();
+    // A block cut off before its empty line is no answer: its status line would still read as
+    // the webshop's acceptance.
+    if (reply.header.isComplete()) {
+        response.headerBlock = reply.header.block();
+    } else {
+        response.status = 0;
+    }
     response.body = std::move(reply.body);
     return response;
 }

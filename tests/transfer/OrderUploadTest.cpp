@@ -195,6 +195,7 @@ TEST_F(OrderUploadTest, TurnsAPostWithoutAnswerIntoAFailureWithItsReason)
         { "untrusted certificate", "", "", true, "Certificaat van de server geweigerd" },
         { "slow server", "delay=3", s_shop->caFile(), true, "tijdslimiet", std::chrono::milliseconds(700) },
         { "closed without answer", "drop=1", s_shop->caFile(), true, "niet volledig ontvangen" },
+        { "closed inside the header block", "cut=1", s_shop->caFile(), true, "niet volledig ontvangen" },
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
