@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace convert {
 
@@ -146,11 +147,14 @@ Quantity Conversion::VERWERK_LENGTE(const std::string& key, const Quantity& quan
     }
     // Decimal metres and lengths are not exact in binary: 6,9 m of 2,3 m pipes divides to
     // 3.0000000000000004, and a plain round-up would order a fourth pipe. A ratio that lies
-    // within rounding noise of a whole number is that number.
+    // within rounding noise of a whole number is that number. The noise of two parsed decimals
+    // and one division stays below a few units in the last place, so a few more still let a
+    // real excess count: 10,000000001 m of 5 m pipes needs a third pipe.
+    constexpr double kNoise = 8 * std::numeric_limits<double>::epsilon();
     const double ratio = quantity.value / *length;
     const double nearest = std::round(ratio);
     const double pipes
-        = std::fabs(ratio - nearest) <= 1e-9 * std::max(1.0, std::fabs(nearest)) ? nearest : std::ceil(ratio);
+        = std::fabs(ratio - nearest) <= kNoise * std::max(1.0, std::fabs(nearest)) ? nearest : std::ceil(ratio);
     if (!std::isfinite(pipes)) {
         return quantity;
     }

@@ -132,6 +132,9 @@ TEST(PipeLengthConversion, RoundsMetresUpToWholePipes)
         { "P2.3", "6,9", "3" },
         { "P2.3", "6,91", "4" },
         { "P5.8", "11,6", "2" },
+        // A real excess is no rounding noise, however small.
+        { "P5", "10,000000001", "3" },
+        { "P2.3", "6,900000001", "4" },
     };
     Fixture f;
     f.lengths.add("P2.3", 2.3);
