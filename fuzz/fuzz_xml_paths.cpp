@@ -30,8 +30,8 @@ std::string throughTheEngine(const std::string& path)
 config::Settings plainSettings()
 {
     config::Settings settings = fuzzing::fuzzSettings();
-    const char* header[15] = { "h/c", "r", "h/a", "", "/o/h/t", "h/d", "l", "h/n", "s", "h/p",
-                               "o", "h/i", "x/d", "x/m", "x/y" };
+    const char* header[15]
+        = { "h/c", "r", "h/a", "", "/o/h/t", "h/d", "l", "h/n", "s", "h/p", "o", "h/i", "x/d", "x/m", "x/y" };
     for (int number = 1; number <= 15; ++number) {
         settings.xmlPath(number) = header[number - 1];
     }

@@ -307,8 +307,8 @@ bool isXmlId(const xmlChar* localName, const xmlChar* prefix)
         && xmlStrEqual(localName, reinterpret_cast<const xmlChar*>("id"));
 }
 
-void streamStartElement(void* parser, const xmlChar* localName, const xmlChar*, const xmlChar* uri, int, const xmlChar**,
-                        int attributeCount, int, const xmlChar** attributes)
+void streamStartElement(void* parser, const xmlChar* localName, const xmlChar*, const xmlChar* uri, int,
+    const xmlChar**, int attributeCount, int, const xmlChar** attributes)
 {
     StreamState& state = streamState(parser);
     if (state.needsTree) {
@@ -510,7 +510,7 @@ XmlDocument::ParserOwner XmlDocument::newParser()
 XmlDocOwner XmlDocument::parse(xmlParserCtxt* parser, std::string_view bytes, const std::string& name)
 {
     return XmlDocOwner(xmlCtxtReadMemory(parser, bytes.data(), static_cast<int>(bytes.size()),
-                                         name.empty() ? nullptr : name.c_str(), nullptr, kParseOptions));
+        name.empty() ? nullptr : name.c_str(), nullptr, kParseOptions));
 }
 
 bool XmlDocument::streamFile(const std::string& path, XmlEvents& events)

@@ -30,8 +30,8 @@ constexpr std::array<const char*, 17> kSettingLabels = {
 void reportBadExpression(platform::Messages& messages, int number, const std::string& expression)
 {
     messages.error("De XPath-expressie in instelling XML_" + std::to_string(number) + " ("
-                   + kSettingLabels[static_cast<std::size_t>(number - 1)]
-                   + ") is ongeldig of selecteert geen knooppunten: " + expression);
+        + kSettingLabels[static_cast<std::size_t>(number - 1)]
+        + ") is ongeldig of selecteert geen knooppunten: " + expression);
 }
 
 // The value of the first node each header expression selects; nothing where it selects none.
@@ -85,8 +85,8 @@ KOPLIJST mappedHeader(const Conversion& conversion, const HeaderValues& values)
 std::string lastStepName(const std::string& expression)
 {
     const std::size_t slash = expression.rfind('/');
-    return trimmed(slash == std::string::npos ? std::string_view(expression)
-                                              : std::string_view(expression).substr(slash + 1));
+    return trimmed(
+        slash == std::string::npos ? std::string_view(expression) : std::string_view(expression).substr(slash + 1));
 }
 
 // An article or quantity node of the lines, with its value.
@@ -99,7 +99,7 @@ struct LineNode
 // The article and quantity nodes of the tree in document order, or nothing after naming the
 // setting whose expression selects no node set. A node whose name is neither is left out.
 std::optional<std::vector<LineNode>> treeLineNodes(Conversion& conversion, const config::XmlDocument& document,
-                                                   const std::string& articleName, const std::string& quantityName)
+    const std::string& articleName, const std::string& quantityName)
 {
     const config::Settings& settings = conversion.settings();
     const std::optional<std::vector<config::XmlNode>> nodes = document.select(settings.XML_16 + "|" + settings.XML_17);
@@ -155,9 +155,8 @@ private:
         if (name.empty() || !isLetter(name.front())) {
             return false;
         }
-        return std::all_of(name.begin(), name.end(), [&](char c) {
-            return isLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-        });
+        return std::all_of(name.begin(), name.end(),
+            [&](char c) { return isLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; });
     }
 };
 
@@ -191,7 +190,7 @@ public:
             if (depth == 0) {
                 open.onPath |= bit(p);
             } else if (parentOnPath && !inNamespace && depth <= path.steps.size()
-                       && localName == path.steps[depth - 1]) {
+                && localName == path.steps[depth - 1]) {
                 open.onPath |= bit(p);
                 if (depth == path.steps.size() && (p < kHeaderPaths || !m_header[p - kHeaderPaths])) {
                     open.selectedBy |= bit(p);

@@ -11,8 +11,7 @@ bool isContinuationByte(unsigned char byte)
     return (byte & 0xC0) == 0x80;
 }
 
-template<typename Load>
-bool readXmlSource(config::XmlDocument& document, platform::Messages& messages, Load load)
+template <typename Load> bool readXmlSource(config::XmlDocument& document, platform::Messages& messages, Load load)
 {
     if (!config::XmlDocument::isParserAvailable()) {
         messages.error("Can't open XMLDOM");
@@ -32,8 +31,8 @@ bool loadXmlSource(config::XmlDocument& document, const std::string& path, platf
     return readXmlSource(document, messages, [&] { return document.loadFile(path); });
 }
 
-bool streamXmlSource(config::XmlDocument& document, const std::string& path, config::XmlEvents& events,
-                     platform::Messages& messages)
+bool streamXmlSource(
+    config::XmlDocument& document, const std::string& path, config::XmlEvents& events, platform::Messages& messages)
 {
     return readXmlSource(document, messages, [&] { return document.streamFile(path, events); });
 }

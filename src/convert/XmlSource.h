@@ -19,8 +19,8 @@ bool loadXmlSource(config::XmlDocument& document, const std::string& path, platf
 // Reads the file as loadXmlSource does, handing its elements and text to events without building
 // the tree; when the document needed the tree after all, document holds it (isLoaded()) and the
 // events are to be forgotten. False after the same messages as loadXmlSource.
-bool streamXmlSource(config::XmlDocument& document, const std::string& path, config::XmlEvents& events,
-                     platform::Messages& messages);
+bool streamXmlSource(
+    config::XmlDocument& document, const std::string& path, config::XmlEvents& events, platform::Messages& messages);
 
 // A node's value as UTF-8 text. The document node has none: an unset header expression reads as
 // "/", and the whole document's text would otherwise land in every such header field.

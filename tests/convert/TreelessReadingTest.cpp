@@ -17,9 +17,9 @@ struct Written
     std::vector<std::string> messages;
 };
 
-template<typename Reader>
-Written readWith(const std::string& source, const std::string& article, const std::string& quantity,
-                 bool headerData, Reader reader)
+template <typename Reader>
+Written readWith(
+    const std::string& source, const std::string& article, const std::string& quantity, bool headerData, Reader reader)
 {
     ReaderRun run;
     run.settings.XML_16 = article;
@@ -68,12 +68,13 @@ TEST(TreelessReading, XmlLinesAreTheSameWithAndWithoutTheTree)
         std::size_t lines;
     };
     const Case cases[] = {
-        { "relative paths", "<o>\r\n <l><a>4711</a><q>2,5</q></l>\r\n <l><q>3</q><a>0815</a></l>\r\n</o>", "l/a", "l/q", 2 },
+        { "relative paths", "<o>\r\n <l><a>4711</a><q>2,5</q></l>\r\n <l><q>3</q><a>0815</a></l>\r\n</o>", "l/a", "l/q",
+            2 },
         { "absolute paths", "<o><l><a>1</a><q>2</q></l><x><l><a>9</a><q>9</q></l></x></o>", "/o/l/a", "/o/l/q", 1 },
         { "the wrong root", "<p><l><a>1</a><q>2</q></l></p>", "/o/l/a", "/o/l/q", 0 },
         { "mixed content", "<o><l><a> 1<b>2</b><![CDATA[3]]>&amp;</a><q>&#52;<!--x-->,5</q></l></o>", "l/a", "l/q", 1 },
         { "namespaces", "<o xmlns:p=\"u\"><l><p:a>1</p:a><a>2</a><q>3</q></l><l xmlns=\"v\"><a>4</a><q>5</q></l></o>",
-          "l/a", "l/q", 1 },
+            "l/a", "l/q", 1 },
         { "a selected node inside another", "<o><l><a>1<l><a>2</a></l></a><q>3</q></l></o>", "l/a", "l/q", 1 },
         { "one path for both", "<o><l><a>1</a><a>2</a></l></o>", "l/a", "l/a", 1 },
         { "pairs shifted by a missing quantity", "<o><l><a>1</a></l><l><a>2</a><q>3</q></l></o>", "l/a", "l/q", 1 },
@@ -82,9 +83,10 @@ TEST(TreelessReading, XmlLinesAreTheSameWithAndWithoutTheTree)
     for (const Case& c : cases) {
         for (const bool headerData : { false, true }) {
             SCOPED_TRACE(std::string(c.name) + (headerData ? " with header data" : ""));
-            const Written streamed = readWith(c.source, c.article, c.quantity, headerData, &convert::Conversion::VERWERK_XML);
+            const Written streamed
+                = readWith(c.source, c.article, c.quantity, headerData, &convert::Conversion::VERWERK_XML);
             const Written tree = readWith(std::string("<!DOCTYPE o>") + c.source, c.article, c.quantity, headerData,
-                                          &convert::Conversion::VERWERK_XML);
+                &convert::Conversion::VERWERK_XML);
             EXPECT_EQ(itemCount(streamed.document), c.lines);
             EXPECT_EQ(streamed.document, tree.document);
             EXPECT_EQ(streamed.messages, tree.messages);
@@ -103,19 +105,19 @@ TEST(TreelessReading, XmlHeaderIsTheSameWithAndWithoutTheTree)
     };
     const Case cases[] = {
         { "first nodes", "<o><h><c>C1</c><c>C2</c><n>\r\nN\r\n</n></h><l><a>1</a><q>2</q></l><r>R</r></o>",
-          { { 1, "h/c" }, { 2, "r" }, { 7, "h/n" } }, "<Contract_number>C1</Contract_number>" },
+            { { 1, "h/c" }, { 2, "r" }, { 7, "h/n" } }, "<Contract_number>C1</Contract_number>" },
         { "a date from its parts", "<o><x><d>05</d><m>03</m><y>2024</y></x><l><a>1</a><q>2</q></l></o>",
-          { { 6, "x/e" }, { 13, "x/d" }, { 14, "x/m" }, { 15, "/o/x/y" } }, "05-03-2024" },
+            { { 6, "x/e" }, { 13, "x/d" }, { 14, "x/m" }, { 15, "/o/x/y" } }, "05-03-2024" },
         { "blank values", "<o><h><c> </c></h><l><a>1</a><q>2</q></l></o>", { { 1, "h/c" }, { 2, "h/none" } },
-          "<Contract_number></Contract_number>" },
+            "<Contract_number></Contract_number>" },
         { "a header node inside a line node", "<o><l><a>1<h>in</h></a><q>2</q></l><h>out</h></o>",
-          { { 1, "l/a/h" }, { 2, "h" } }, "<Contract_number>in</Contract_number>" },
+            { { 1, "l/a/h" }, { 2, "h" } }, "<Contract_number>in</Contract_number>" },
         { "a line node inside a header node", "<o><h>1<l><a>5</a><q>6</q></l></h></o>", { { 1, "h" }, { 2, "h/l" } },
-          "<Contract_number>156</Contract_number>" },
+            "<Contract_number>156</Contract_number>" },
         { "the same node for both", "<o><l><a>7</a><q>2</q></l></o>", { { 1, "l/a" } },
-          "<Contract_number>7</Contract_number>" },
+            "<Contract_number>7</Contract_number>" },
         { "an expression for the tree", "<o><h><c>C</c></h><l><a>1</a><q>2</q></l></o>", { { 1, "h/c[1]" } },
-          "<Contract_number>C</Contract_number>" },
+            "<Contract_number>C</Contract_number>" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,10 +158,12 @@ TEST(TreelessReading, XmlErrorsAreTheSameWithAndWithoutTheTree)
 TEST(TreelessReading, MercisFormsAreTheSameWithAndWithoutTheTree)
 {
     const std::pair<const char*, std::string> cases[] = {
-        { "plain records", mercisForm("<TEXT>4711</TEXT><TEXT>-</TEXT><TEXT>2,5</TEXT><TEXT/><TEXT/><TEXT/>"
-                                      "<TEXT>0815</TEXT><TEXT>-</TEXT><TEXT>3</TEXT><TEXT/><TEXT/><TEXT/>") },
-        { "mixed content", mercisForm("<TEXT>47<b>11</b></TEXT><TEXT>-</TEXT><TEXT><![CDATA[2]]>&#44;5\r\n</TEXT>"
-                                      "<TEXT/><TEXT/><TEXT/>") },
+        { "plain records",
+            mercisForm("<TEXT>4711</TEXT><TEXT>-</TEXT><TEXT>2,5</TEXT><TEXT/><TEXT/><TEXT/>"
+                       "<TEXT>0815</TEXT><TEXT>-</TEXT><TEXT>3</TEXT><TEXT/><TEXT/><TEXT/>") },
+        { "mixed content",
+            mercisForm("<TEXT>47<b>11</b></TEXT><TEXT>-</TEXT><TEXT><![CDATA[2]]>&#44;5\r\n</TEXT>"
+                       "<TEXT/><TEXT/><TEXT/>") },
         { "a text in another", "<DOCUMENT><TEXT>a<DOCUMENT><TEXT>b</TEXT><TEXT>c</TEXT></DOCUMENT></TEXT></DOCUMENT>" },
         { "texts elsewhere", "<X><TEXT>1</TEXT><DOCUMENT><P><TEXT>2</TEXT></P><TEXT>3</TEXT></DOCUMENT></X>" },
     };
@@ -167,8 +171,8 @@ TEST(TreelessReading, MercisFormsAreTheSameWithAndWithoutTheTree)
         for (const bool headerData : { false, true }) {
             SCOPED_TRACE(std::string(name) + (headerData ? " with header data" : ""));
             const Written streamed = readWith(source, "", "", headerData, &convert::Conversion::VERWERK_MER);
-            const Written tree = readWith("<!DOCTYPE DOCUMENT>" + source, "", "", headerData,
-                                          &convert::Conversion::VERWERK_MER);
+            const Written tree
+                = readWith("<!DOCTYPE DOCUMENT>" + source, "", "", headerData, &convert::Conversion::VERWERK_MER);
             EXPECT_TRUE(streamed.document);
             EXPECT_EQ(streamed.document, tree.document);
             EXPECT_EQ(streamed.messages, tree.messages);
