@@ -321,6 +321,47 @@ TEST_F(OpeningSequence, BuildsEveryControlWithItsNameAndAccessibleName)
     EXPECT_EQ(window.controls.TXT_SCHEMA->palette().color(QPalette::WindowText), QColor(0, 128, 192));
 }
 
+TEST_F(OpeningSequence, PlacesEveryControlByItsIdInDialogUnits)
+{
+    configure({ { "Schema", "CSV" } });
+    TRANSFER& window = open();
+    struct Row
+    {
+        int id;
+        const char* name;
+        QRect units;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {100, "GROUPBOX3",         {  8,   7, 236, 111}},
+        {101, "ID_101",            {272,  14,  53,  50}},
+        {102, "ID_102",            {  8, 129, 336,  37}},
+        {103, "PBT_SENDORDER",     {268, 140,  68,  15}},
+        {104, "PBT_MAIL",          {268, 140,  68,  15}},
+        {105, "LISTVIEW_TRANSFER", { 16,  18, 220,  92}},
+        {106, "GROUPBOX5",         {256,  73,  80,  45}},
+        {107, "PBT_EXTRA",         {264,  96,  36,  11}},
+        {108, "ICO_ORD_OFF",       {308,  88,  21,  20}},
+        {109, "ICO_ORD_ON",        {308,  88,  21,  20}},
+        {110, "TXT_SCHEMA",        { 16, 140,  56,  18}},
+        {111, "RBT_BE",            {170, 137,  25,  11}},
+        {112, "RBT_NL",            {170, 150,  22,  11}},
+        {113, "ICO_BENL",          {144, 140,  22,  20}},
+        {114, "RADIOBUTTONGROUP1", {140, 133,  58,  30}},
+    };
+    // clang-format on
+    const QWidget* surface = window.centralWidget();
+    const ui::BaseUnits base = ui::DialogLayout::baseUnits(surface->font());
+    EXPECT_EQ(surface->size(), ui::DialogLayout::toPixels(QRect(0, 0, 353, 174), base).size());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QWidget* control = surface->findChild<QWidget*>(row.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->property("controlId").toInt(), row.id);
+        EXPECT_EQ(control->geometry(), ui::DialogLayout::toPixels(row.units, base));
+    }
+}
+
 TEST_F(OpeningSequence, HasTheThreeListColumns)
 {
     configure({});
