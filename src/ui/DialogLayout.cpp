@@ -446,7 +446,11 @@ QWidget* DialogLayout::createControl(const LayoutControl& row, QWidget* surface)
         return imageLabel(row, surface);
     }
     if (kind == QLatin1String("text")) {
-        auto* label = new QLabel(row.caption, surface);
+        auto* label = new QLabel(surface);
+        // A dialog's text control shows its text as it stands; a setting shown there, such as
+        // a Schema of "<b>CSV</b>", must not turn into markup.
+        label->setTextFormat(Qt::PlainText);
+        label->setText(row.caption);
         label->setAlignment(
             row.hasFlag(QStringLiteral("right")) ? (Qt::AlignRight | Qt::AlignTop) : (Qt::AlignLeft | Qt::AlignTop));
         label->setWordWrap(!row.hasFlag(QStringLiteral("nowrap")));

@@ -115,6 +115,15 @@ TEST_F(OpeningSequence, OpensEmptyWithoutConfiguration)
     EXPECT_TRUE(window.controls.ICO_ORD_ON->isHidden());
 }
 
+TEST_F(OpeningSequence, ShowsTheSchemaAsPlainText)
+{
+    configure({ { "Schema", "&lt;b&gt;CSV&lt;/b&gt;" } });
+    const QLabel* schema = open().controls.TXT_SCHEMA;
+    EXPECT_EQ(schema->text(), "<b>CSV</b>");
+    EXPECT_EQ(schema->textFormat(), Qt::PlainText);
+    EXPECT_EQ(schema->accessibleName(), "<b>CSV</b>");
+}
+
 TEST_F(OpeningSequence, LeavesTheListEmptyWithoutSchema)
 {
     configure({ { "Schema", "" } });
