@@ -26,7 +26,9 @@ mkdir -p "$work" "$input" "$run"
 # The samples come back after every run, also when a run sent and deleted one.
 cp -f "$demo"/orders/* "$input"/
 if [ ! -s "$work/config.xml" ]; then
-    sed "s#@MAPIN@#$input#" "$demo/config.xml.in" > "$work/config.xml"
+    # The folder goes into XML, through sed: escape it for both, so any checkout path works.
+    mapin=$(printf '%s' "$input" | sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g' -e 's/[\\&#]/\\&/g')
+    sed "s#@MAPIN@#$mapin#" "$demo/config.xml.in" > "$work/config.xml"
     chmod 600 "$work/config.xml"
 fi
 
