@@ -1,5 +1,6 @@
 #include "ui/QtMessages.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -32,6 +33,15 @@ int showBox(QWidget* owner, QMessageBox::Icon icon, const std::string& caption, 
     box.setObjectName(QStringLiteral("MESSAGEBOX"));
     box.setAccessibleName(QString::fromStdString(caption));
     box.setTextFormat(Qt::PlainText);
+    // The interface is Dutch whatever language Qt's own texts are in: "Druk Ja ..." asks for Ja.
+    if (QAbstractButton* yes = box.button(QMessageBox::Yes)) {
+        yes->setText(QStringLiteral("Ja"));
+        yes->setAccessibleName(yes->text());
+    }
+    if (QAbstractButton* no = box.button(QMessageBox::No)) {
+        no->setText(QStringLiteral("Nee"));
+        no->setAccessibleName(no->text());
+    }
     // A box that pops up during a long command must be answerable even though the command set
     // the busy pointer.
     const bool busy = QGuiApplication::overrideCursor() != nullptr;

@@ -17,6 +17,7 @@ struct Seen
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QList<QMessageBox::StandardButton> buttons;
+    QStringList buttonTexts;
     QWidget* owner = nullptr;
 };
 
@@ -30,6 +31,7 @@ void recordNextBox(Seen& seen, QMessageBox::StandardButton press = QMessageBox::
         seen.icon = box->icon();
         for (QAbstractButton* button : box->buttons()) {
             seen.buttons << box->standardButton(button);
+            seen.buttonTexts << button->text();
         }
         seen.owner = box->parentWidget();
         if (press != QMessageBox::NoButton) {
@@ -83,6 +85,8 @@ TEST(QtMessages, AnswersQuestionsWithTheButtonPressed)
             messages.question("Druk Ja voor meer details", "Fout bij order verzenden", platform::MessageIcon::Question),
             answer);
         EXPECT_EQ(seen.buttons.size(), 2);
+        EXPECT_TRUE(seen.buttonTexts.contains("Ja") && seen.buttonTexts.contains("Nee"))
+            << seen.buttonTexts.join(' ').toStdString();
     }
 }
 
