@@ -6,33 +6,7 @@
 #include "platform/OpenUrl.h"
 #include "platform/Paths.h"
 #include "transfer/OrderUpload.h"
-
-#include <QGuiApplication>
-
-namespace {
-
-// The busy pointer for a stretch of work; message boxes show the normal one again.
-class BusyPointer
-{
-public:
-    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { release(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-    void release()
-    {
-        if (m_active) {
-            QGuiApplication::restoreOverrideCursor();
-            m_active = false;
-        }
-    }
-
-private:
-    bool m_active = true;
-};
-
-} // namespace
+#include "ui/BusyPointer.h"
 
 SendOrderCommand::SendOrderCommand(TRANSFER& window)
     : m_window(window)
@@ -58,7 +32,7 @@ void SendOrderCommand::run()
         return;
     }
 
-    BusyPointer busy;
+    ui::BusyPointer busy;
     transfer::OrderUpload upload(settings, m_window.deployment(), m_window.workFolder(), messages);
     const bool opened = upload.ORDER_VERZENDEN(m_window.isBelgianShopChosen());
     busy.release();
@@ -88,7 +62,7 @@ void SendOrderCommand::convert(const std::string& sourcePath)
         table.open(m_window.programFolder(), m_window.messages());
     }
     setCaption("Momentje");
-    BusyPointer busy;
+    ui::BusyPointer busy;
     convert::Conversion& conversion = m_window.conversion();
     conversion.setPipeLengths(table.isOpen() ? &table : nullptr);
     conversion.convert(settings.Schema, sourcePath);

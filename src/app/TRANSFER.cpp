@@ -8,12 +8,12 @@
 #include "lengths/UpdateCheck.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "ui/BusyPointer.h"
 #include "ui/DialogLayout.h"
 #include "ui/Images.h"
 #include "ui/MenuLayout.h"
 #include "ui/QtMessages.h"
 
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QShortcut>
@@ -23,16 +23,6 @@
 #include <optional>
 
 namespace {
-
-// Restores the normal pointer however the busy part ends.
-class BusyPointer
-{
-public:
-    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
 
 struct Column
 {
@@ -120,7 +110,7 @@ void TRANSFER::openingSequence()
     ui::setCaption(controls.TXT_SCHEMA, QString::fromStdString(m_settings.Schema));
     LISTVIEWCOLUMNS_FILL();
     {
-        BusyPointer busy;
+        ui::BusyPointer busy;
         if (!m_settings.Schema.empty()) {
             LISTVIEW_FILL();
         }
@@ -164,7 +154,7 @@ void TRANSFER::deleteLeftoverDocument()
 // check tells the user itself what it found.
 void TRANSFER::runLengthsUpdateCheck()
 {
-    BusyPointer busy;
+    ui::BusyPointer busy;
     lengths::UpdateCheck(m_programFolder, m_deployment.lengthsCheck, m_clock, m_messages).run();
 }
 
