@@ -4,7 +4,7 @@
 // the fuzzer when a document it writes is not well-formed, since the webshop would refuse it.
 
 #include "config/Settings.h"
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "convert/Conversion.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -92,7 +92,7 @@ void runReader(const config::Settings& settings, const std::uint8_t* data, std::
         return;
     }
     constexpr std::string_view prefix = "bcdata=";
-    config::XmlDocument check;
+    xml::XmlDocument check;
     if (written->compare(0, prefix.size(), prefix) != 0
         || !check.loadMemory(std::string_view(*written).substr(prefix.size()))) {
         __builtin_trap();

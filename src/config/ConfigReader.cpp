@@ -2,9 +2,9 @@
 
 #include "config/ConfigFields.h"
 #include "config/PasswordCipher.h"
-#include "config/XmlDocument.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "xml/XmlDocument.h"
 
 #include <algorithm>
 
@@ -55,7 +55,7 @@ void store(const ConfigField& field, const std::string& value, Settings& setting
     }
 }
 
-bool showLoadResult(bool loaded, const XmlDocument& document, platform::Messages& messages)
+bool showLoadResult(bool loaded, const xml::XmlDocument& document, platform::Messages& messages)
 {
     if (!loaded) {
         messages.error("XMLDOM ERROR " + document.errorReason());
@@ -65,7 +65,7 @@ bool showLoadResult(bool loaded, const XmlDocument& document, platform::Messages
 
 } // namespace
 
-bool applyConfig(const XmlDocument& document, Settings& settings)
+bool applyConfig(const xml::XmlDocument& document, Settings& settings)
 {
     const auto selected = document.select("//VARO_XML/CONFIG");
     if (!selected || selected->empty()) {
@@ -92,11 +92,11 @@ bool applyConfig(const XmlDocument& document, Settings& settings)
 
 bool readConfigBytes(std::string_view bytes, Settings& settings, platform::Messages& messages)
 {
-    if (!XmlDocument::isParserAvailable()) {
+    if (!xml::XmlDocument::isParserAvailable()) {
         messages.error("Can't open XMLDOM");
         return false;
     }
-    XmlDocument document;
+    xml::XmlDocument document;
     return showLoadResult(document.loadMemory(bytes, "config.xml"), document, messages)
         && applyConfig(document, settings);
 }
@@ -108,11 +108,11 @@ bool readConfig(const std::string& workFolder, Settings& settings, platform::Mes
         messages.message("Geen configuratie, zie tabblad in menu.", "Letop ", platform::MessageIcon::None);
         return false;
     }
-    if (!XmlDocument::isParserAvailable()) {
+    if (!xml::XmlDocument::isParserAvailable()) {
         messages.error("Can't open XMLDOM");
         return false;
     }
-    XmlDocument document;
+    xml::XmlDocument document;
     return showLoadResult(document.loadFile(path), document, messages) && applyConfig(document, settings);
 }
 

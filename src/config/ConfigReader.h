@@ -6,9 +6,11 @@
 #include <string>
 #include <string_view>
 
-namespace config {
-
+namespace xml {
 class XmlDocument;
+}
+
+namespace config {
 
 // Reads config.xml from the work folder into the record, which is not cleared first: only the
 // elements found overwrite fields. Failures are shown through messages as they happen (no file,
@@ -21,6 +23,6 @@ bool readConfigBytes(std::string_view bytes, Settings& settings, platform::Messa
 
 // Applies the first //VARO_XML/CONFIG of a loaded document. False when there is none or it is
 // empty; the record is then untouched.
-bool applyConfig(const XmlDocument& document, Settings& settings);
+bool applyConfig(const xml::XmlDocument& document, Settings& settings);
 
 } // namespace config

@@ -65,7 +65,7 @@ private:
 
 // Gathers the form's texts while the document is read, without building its tree. A TEXT inside
 // another selected TEXT belongs to both values; that rare form is left to the tree.
-class FormReader final : public config::XmlEvents
+class FormReader final : public xml::XmlEvents
 {
 public:
     explicit FormReader(TextNodes& nodes)
@@ -116,13 +116,13 @@ private:
 
 // The same texts from the tree, for the documents that had to be loaded as one. Walks the tree
 // once instead of letting the XPath engine gather every node of the document and sort them.
-void collectFormTexts(const config::XmlDocument& document, TextNodes& nodes)
+void collectFormTexts(const xml::XmlDocument& document, TextNodes& nodes)
 {
     xmlNode* const root = xmlDocGetRootElement(document.raw());
     xmlNode* node = root;
     while (node != nullptr) {
         if (isPlainElement(node, "TEXT") && node->parent != nullptr && isPlainElement(node->parent, "DOCUMENT")) {
-            nodes.append(xmlNodeValue(config::XmlNode(node)));
+            nodes.append(xmlNodeValue(xml::XmlNode(node)));
             nodes.endNode();
         }
         // Entity references are not descended into, as the XPath axes do not either.
@@ -201,7 +201,7 @@ void Conversion::VERWERK_MER(const std::string& sourcePath)
     if (!sourceIsPresent(sourcePath)) {
         return;
     }
-    config::XmlDocument document;
+    xml::XmlDocument document;
     TextNodes nodes;
     FormReader reader(nodes);
     if (!streamXmlSource(document, sourcePath, reader, m_messages)) {

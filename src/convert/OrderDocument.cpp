@@ -1,6 +1,6 @@
 #include "convert/OrderDocument.h"
 
-#include "config/XmlText.h"
+#include "xml/XmlText.h"
 
 #include <string_view>
 
@@ -68,7 +68,7 @@ public:
     {
         if (origin == TextOrigin::Utf8) {
             // Entities first: the character references the conversion makes must stay intact.
-            m_out.append(config::utf8ToLatin1WithReferences(config::escapeXml(text, true)));
+            m_out.append(xml::utf8ToLatin1WithReferences(xml::escapeXml(text, true)));
         } else {
             appendEscaped(m_out, text);
         }

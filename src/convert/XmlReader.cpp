@@ -39,7 +39,7 @@ using HeaderValues = std::array<std::optional<std::string>, kHeaderExpressions>;
 
 // The header values from the tree, or nothing after reporting an expression that selects no node
 // set.
-std::optional<HeaderValues> treeHeaderValues(Conversion& conversion, const config::XmlDocument& document)
+std::optional<HeaderValues> treeHeaderValues(Conversion& conversion, const xml::XmlDocument& document)
 {
     HeaderValues values;
     for (int number = 1; number <= kHeaderExpressions; ++number) {
@@ -48,7 +48,7 @@ std::optional<HeaderValues> treeHeaderValues(Conversion& conversion, const confi
             // Read as "/": the document node, which has no value. Known without the tree.
             continue;
         }
-        const std::optional<std::vector<config::XmlNode>> nodes = document.select(expression);
+        const std::optional<std::vector<xml::XmlNode>> nodes = document.select(expression);
         if (!nodes) {
             reportBadExpression(conversion.messages(), number, expression);
             return std::nullopt;
@@ -98,11 +98,11 @@ struct LineNode
 
 // The article and quantity nodes of the tree in document order, or nothing after naming the
 // setting whose expression selects no node set. A node whose name is neither is left out.
-std::optional<std::vector<LineNode>> treeLineNodes(Conversion& conversion, const config::XmlDocument& document,
+std::optional<std::vector<LineNode>> treeLineNodes(Conversion& conversion, const xml::XmlDocument& document,
     const std::string& articleName, const std::string& quantityName)
 {
     const config::Settings& settings = conversion.settings();
-    const std::optional<std::vector<config::XmlNode>> nodes = document.select(settings.XML_16 + "|" + settings.XML_17);
+    const std::optional<std::vector<xml::XmlNode>> nodes = document.select(settings.XML_16 + "|" + settings.XML_17);
     if (!nodes) {
         const int faulty = document.select(settings.XML_16) ? kQuantitySetting : kArticleSetting;
         reportBadExpression(conversion.messages(), faulty, settings.xmlPath(faulty));
@@ -110,7 +110,7 @@ std::optional<std::vector<LineNode>> treeLineNodes(Conversion& conversion, const
     }
     std::vector<LineNode> result;
     result.reserve(nodes->size());
-    for (const config::XmlNode& node : *nodes) {
+    for (const xml::XmlNode& node : *nodes) {
         const std::string name = trimmed(node.name());
         if (name == articleName || name == quantityName) {
             result.push_back({ name == articleName, xmlNodeValue(node) });
@@ -163,7 +163,7 @@ private:
 // Gathers, while the document is read, the nodes the article and quantity paths select and the
 // first node of each header path. A selected element inside another one belongs to both values;
 // that rare document is left to the tree.
-class PathReader final : public config::XmlEvents
+class PathReader final : public xml::XmlEvents
 {
 public:
     // The paths: article, quantity, then one per header expression (nothing for an unset one).
@@ -300,7 +300,7 @@ void Conversion::VERWERK_XML(const std::string& sourcePath)
     // Loaded once for header and lines: a failed load then shows its message once. When every
     // expression the run evaluates is a plain child path, the document is read without building
     // its tree, which for a long order costs more than everything else.
-    config::XmlDocument document;
+    xml::XmlDocument document;
     std::vector<LineNode> nodes;
     HeaderValues headerValues;
     if (std::optional<std::vector<std::optional<ChildPath>>> paths = plainPaths(m_settings, hasHeaderData)) {
@@ -359,7 +359,7 @@ void Conversion::VERWERK_XML(const std::string& sourcePath)
 
 KOPLIJST Conversion::VERWERK_XML_KOP(const std::string& sourcePath)
 {
-    config::XmlDocument document;
+    xml::XmlDocument document;
     if (!loadXmlSource(document, sourcePath, m_messages)) {
         return {};
     }

@@ -1,6 +1,6 @@
 #include "convert/XmlSource.h"
 
-#include "config/XmlText.h"
+#include "xml/XmlText.h"
 
 namespace convert {
 
@@ -11,9 +11,9 @@ bool isContinuationByte(unsigned char byte)
     return (byte & 0xC0) == 0x80;
 }
 
-template <typename Load> bool readXmlSource(config::XmlDocument& document, platform::Messages& messages, Load load)
+template <typename Load> bool readXmlSource(xml::XmlDocument& document, platform::Messages& messages, Load load)
 {
-    if (!config::XmlDocument::isParserAvailable()) {
+    if (!xml::XmlDocument::isParserAvailable()) {
         messages.error("Can't open XMLDOM");
         return false;
     }
@@ -26,20 +26,20 @@ template <typename Load> bool readXmlSource(config::XmlDocument& document, platf
 
 } // namespace
 
-bool loadXmlSource(config::XmlDocument& document, const std::string& path, platform::Messages& messages)
+bool loadXmlSource(xml::XmlDocument& document, const std::string& path, platform::Messages& messages)
 {
     return readXmlSource(document, messages, [&] { return document.loadFile(path); });
 }
 
 bool streamXmlSource(
-    config::XmlDocument& document, const std::string& path, config::XmlEvents& events, platform::Messages& messages)
+    xml::XmlDocument& document, const std::string& path, xml::XmlEvents& events, platform::Messages& messages)
 {
     return readXmlSource(document, messages, [&] { return document.streamFile(path, events); });
 }
 
-std::string xmlNodeValue(const config::XmlNode& node)
+std::string xmlNodeValue(const xml::XmlNode& node)
 {
-    if (node.kind() == config::XmlNodeKind::Document) {
+    if (node.kind() == xml::XmlNodeKind::Document) {
         return {};
     }
     return node.text();
@@ -60,7 +60,7 @@ std::string withoutLineBreaks(std::string_view text)
 std::string tableKey(std::string_view utf8)
 {
     // A character beyond ISO-8859-1 becomes a character reference, which no article number holds.
-    return config::utf8ToLatin1WithReferences(utf8);
+    return xml::utf8ToLatin1WithReferences(utf8);
 }
 
 std::string utf8Characters(std::string_view utf8, std::size_t first, std::size_t count)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "config/XmlDocument.h"
 #include "platform/Messages.h"
+#include "xml/XmlDocument.h"
 
 #include <cstddef>
 #include <string>
@@ -14,17 +14,17 @@ namespace convert {
 
 // Loads the file as both XML readers do. False after "Can't open XMLDOM" (no parser) or
 // "XMLDOM ERROR " + the parser's reason; nothing can be read from the document then.
-bool loadXmlSource(config::XmlDocument& document, const std::string& path, platform::Messages& messages);
+bool loadXmlSource(xml::XmlDocument& document, const std::string& path, platform::Messages& messages);
 
 // Reads the file as loadXmlSource does, handing its elements and text to events without building
 // the tree; when the document needed the tree after all, document holds it (isLoaded()) and the
 // events are to be forgotten. False after the same messages as loadXmlSource.
 bool streamXmlSource(
-    config::XmlDocument& document, const std::string& path, config::XmlEvents& events, platform::Messages& messages);
+    xml::XmlDocument& document, const std::string& path, xml::XmlEvents& events, platform::Messages& messages);
 
 // A node's value as UTF-8 text. The document node has none: an unset header expression reads as
 // "/", and the whole document's text would otherwise land in every such header field.
-std::string xmlNodeValue(const config::XmlNode& node);
+std::string xmlNodeValue(const xml::XmlNode& node);
 
 // The text without line feeds, vertical tabs and carriage returns; other blanks stay.
 std::string withoutLineBreaks(std::string_view text);

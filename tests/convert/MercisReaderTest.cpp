@@ -1,6 +1,6 @@
 #include "ReaderRun.h"
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,8 @@ std::string form(std::size_t count, const std::vector<std::pair<std::size_t, std
 std::size_t itemCount(const std::string& document)
 {
     std::size_t count = 0;
-    for (std::size_t at = document.find("<ItemOut "); at != std::string::npos; at = document.find("<ItemOut ", at + 1)) {
+    for (std::size_t at = document.find("<ItemOut "); at != std::string::npos;
+         at = document.find("<ItemOut ", at + 1)) {
         ++count;
     }
     return count;
@@ -56,14 +57,15 @@ TEST(MercisReader, FindsTheFormTextsTheXPathFindsInTheSameOrder)
 {
     // The contract number is the third form text, wherever the texts stand.
     const char* cases[] = {
-        "<X><DOCUMENT><TEXT>a</TEXT></DOCUMENT><Y><DOCUMENT><TEXT>b</TEXT><TEXT>c<TEXT>d</TEXT></TEXT></DOCUMENT></Y></X>",
+        "<X><DOCUMENT><TEXT>a</TEXT></DOCUMENT><Y><DOCUMENT><TEXT>b</TEXT><TEXT>c<TEXT>d</TEXT></TEXT></DOCUMENT></Y></"
+        "X>",
         "<DOCUMENT><TEXT>a<DOCUMENT><TEXT>b</TEXT><TEXT>c</TEXT></DOCUMENT></TEXT><TEXT>d</TEXT></DOCUMENT>",
         "<DOCUMENT><TEXT>a</TEXT><P><TEXT>x</TEXT></P><TEXT>b</TEXT><!-- c --><TEXT>c<b>2</b></TEXT></DOCUMENT>",
         "<DOCUMENT><TEXT>a</TEXT><TEXT>b</TEXT><x:TEXT xmlns:x=\"u\">x</x:TEXT><TEXT>c</TEXT></DOCUMENT>",
     };
     for (const char* source : cases) {
         SCOPED_TRACE(source);
-        config::XmlDocument xpath;
+        xml::XmlDocument xpath;
         ASSERT_TRUE(xpath.loadMemory(source));
         const auto nodes = xpath.select("//DOCUMENT/TEXT");
         ASSERT_TRUE(nodes && nodes->size() > 2);

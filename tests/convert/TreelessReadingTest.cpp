@@ -3,7 +3,7 @@
 
 #include "ReaderRun.h"
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -149,7 +149,7 @@ TEST(TreelessReading, XmlErrorsAreTheSameWithAndWithoutTheTree)
         EXPECT_FALSE(streamed.document);
         ASSERT_EQ(streamed.messages.size(), 1u);
         EXPECT_EQ(streamed.messages[0].rfind("XMLDOM ERROR ", 0), 0u);
-        config::XmlDocument tree;
+        xml::XmlDocument tree;
         EXPECT_FALSE(tree.loadMemory(source));
         EXPECT_EQ(streamed.messages[0], "XMLDOM ERROR " + tree.errorReason());
     }

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace config {
+namespace xml {
 
 // The text with '&', '<' and '>' written as entity references, and '"' as well when
 // escapeQuotes is set (for attribute values). Other bytes pass unchanged.
@@ -14,4 +14,4 @@ std::string escapeXml(std::string_view text, bool escapeQuotes = false);
 // so the result is always well-formed in a Latin-1 document.
 std::string utf8ToLatin1WithReferences(std::string_view utf8);
 
-} // namespace config
+} // namespace xml

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace config {
+namespace xml {
 
 // Owners of the libxml2 handles, so every exit path frees them.
 struct XmlDocFree
@@ -123,7 +123,6 @@ public:
     // The reason text of the first error of the last load, trimmed; empty after a success.
     const std::string& errorReason() const { return m_error; }
 
-    XmlNode documentNode() const;
     XmlNode documentElement() const;
 
     // The nodes an XPath 1.0 expression selects with the document element as context node, in
@@ -151,4 +150,4 @@ private:
     std::string m_error;
 };
 
-} // namespace config
+} // namespace xml

@@ -1,8 +1,8 @@
-#include "config/XmlText.h"
+#include "xml/XmlText.h"
 
 #include <cstdint>
 
-namespace config {
+namespace xml {
 
 std::string escapeXml(std::string_view text, bool escapeQuotes)
 {
@@ -112,4 +112,4 @@ std::string utf8ToLatin1WithReferences(std::string_view utf8)
     return result;
 }
 
-} // namespace config
+} // namespace xml

@@ -1,5 +1,5 @@
-#include "config/XmlDocument.h"
-#include "config/XmlText.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 
 #include "TempDir.h"
 
@@ -13,8 +13,8 @@
 
 #include <fstream>
 
-using config::XmlDocument;
-using config::XmlNodeKind;
+using xml::XmlDocument;
+using xml::XmlNodeKind;
 
 namespace {
 
@@ -59,7 +59,7 @@ private:
     int m_port = 0;
 };
 
-std::vector<std::string> names(const std::vector<config::XmlNode>& nodes)
+std::vector<std::string> names(const std::vector<xml::XmlNode>& nodes)
 {
     std::vector<std::string> result;
     for (const auto& node : nodes) {
@@ -214,8 +214,8 @@ TEST(XmlDocument, ReportsAMissingFileWithTheSystemText)
 
 TEST(XmlText, EscapesMarkupCharacters)
 {
-    EXPECT_EQ(config::escapeXml("a&b<c>d\"e"), "a&amp;b&lt;c&gt;d\"e");
-    EXPECT_EQ(config::escapeXml("\"", true), "&quot;");
+    EXPECT_EQ(xml::escapeXml("a&b<c>d\"e"), "a&amp;b&lt;c&gt;d\"e");
+    EXPECT_EQ(xml::escapeXml("\"", true), "&quot;");
 }
 
 TEST(XmlText, TurnsWhatLatin1CannotHoldIntoReferences)
@@ -234,6 +234,6 @@ TEST(XmlText, TurnsWhatLatin1CannotHoldIntoReferences)
     };
     for (const auto& [utf8, latin1] : cases) {
         SCOPED_TRACE(utf8);
-        EXPECT_EQ(config::utf8ToLatin1WithReferences(utf8), latin1);
+        EXPECT_EQ(xml::utf8ToLatin1WithReferences(utf8), latin1);
     }
 }

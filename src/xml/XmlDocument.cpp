@@ -1,4 +1,4 @@
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include "platform/Files.h"
 
@@ -14,7 +14,7 @@
 #include <mutex>
 #include <unordered_map>
 
-namespace config {
+namespace xml {
 
 namespace {
 
@@ -568,11 +568,6 @@ bool XmlDocument::loadMemory(std::string_view bytes, const std::string& name)
     return true;
 }
 
-XmlNode XmlDocument::documentNode() const
-{
-    return XmlNode(reinterpret_cast<xmlNode*>(m_doc.get()));
-}
-
 XmlNode XmlDocument::documentElement() const
 {
     return XmlNode(m_doc ? xmlDocGetRootElement(m_doc.get()) : nullptr);
@@ -615,4 +610,4 @@ std::vector<XmlNode> XmlDocument::elementsByTagName(const std::string& tagName) 
     return found;
 }
 
-} // namespace config
+} // namespace xml

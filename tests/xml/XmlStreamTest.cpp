@@ -1,4 +1,4 @@
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include "TempDir.h"
 
@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
-using config::XmlDocument;
+using xml::XmlDocument;
 
 namespace {
 
 // Writes down what a document hands over: "<name>" ("<ns:name>" in a namespace), "</>" and the
 // texts; gives up at the element named in giveUpAt.
-class Trace final : public config::XmlEvents
+class Trace final : public xml::XmlEvents
 {
 public:
     std::string events;
