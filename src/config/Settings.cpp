@@ -1,26 +1,28 @@
 #include "config/Settings.h"
 
+#include "config/ConfigFields.h"
+
 namespace config {
 
 namespace {
-    // clang-format off
-    std::string Settings::* const kXmlPaths[17] = {
-        &Settings::XML_1,  &Settings::XML_2,  &Settings::XML_3,  &Settings::XML_4,  &Settings::XML_5,
-        &Settings::XML_6,  &Settings::XML_7,  &Settings::XML_8,  &Settings::XML_9,  &Settings::XML_10,
-        &Settings::XML_11, &Settings::XML_12, &Settings::XML_13, &Settings::XML_14, &Settings::XML_15,
-        &Settings::XML_16, &Settings::XML_17,
-    };
-    // clang-format on
+
+// XML_1 ... XML_17 follow each other in the field table.
+std::string Settings::*xmlPathMember(int number)
+{
+    static const size_t first = static_cast<size_t>(findConfigField("XML_1") - configFields().data());
+    return configFields()[first + static_cast<size_t>(number < 1 || number > 17 ? 1 : number) - 1].text;
+}
+
 } // namespace
 
 const std::string& Settings::xmlPath(int number) const
 {
-    return this->*kXmlPaths[(number < 1 || number > 17 ? 1 : number) - 1];
+    return this->*xmlPathMember(number);
 }
 
 std::string& Settings::xmlPath(int number)
 {
-    return this->*kXmlPaths[(number < 1 || number > 17 ? 1 : number) - 1];
+    return this->*xmlPathMember(number);
 }
 
 } // namespace config

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sys/stat.h>
 
 using config::ConfigValues;
@@ -26,36 +27,36 @@ const std::string kSavedMessage = "Configuratie opgeslagen, programma opnieuw op
 ConfigValues goldenValues()
 {
     ConfigValues v;
-    v.Identity = "K0042";
-    v.DirectERP = "0";
-    v.lang = "NL";
-    v.addressID = "A-17";
-    v.MapIn = "C:\\Orders\\In & Out";
-    v.Extentie = "*.csv";
-    v.Schema = "CSV";
-    v.Koprecord = "YES";
-    v.Filiaal = "BEL";
-    v.Webpagina = "NO";
-    v.Besteleenheid = "MTR";
-    v.Bestand_del = "NO";
-    v.MC1000_SND = "YES";
-    v.SDF_art_van = "1";
-    v.SDF_art_tot = "13";
-    v.SDF_ant_van = " 20";
-    v.SDF_ant_tot = "6abc";
-    v.CSV_char = "\t";
-    v.CSV_art = "2";
-    v.CSV_aant = "3";
-    v.ICM = "KN";
-    v.ICM_email = "inkoop@example.test";
-    v.ICM_naam = "Zo\xC3\xAB de Vries";
-    v.ICM_remote = "smtp.example.test:2525";
-    v.XML_1 = "/order/contract";
-    v.XML_2 = "/order/ref";
-    v.XML_5 = "/order/tel";
-    v.XML_6 = "/order/date[. != '']";
-    v.XML_16 = "/order/line[qty > 0]/art";
-    v.XML_17 = "/order/line[qty < 100 and qty > 0]/qty";
+    v["Identity"] = "K0042";
+    v["DirectERP"] = "0";
+    v["lang"] = "NL";
+    v["addressID"] = "A-17";
+    v["MapIn"] = "C:\\Orders\\In & Out";
+    v["Extentie"] = "*.csv";
+    v["Schema"] = "CSV";
+    v["Koprecord"] = "YES";
+    v["Filiaal"] = "BEL";
+    v["Webpagina"] = "NO";
+    v["Besteleenheid"] = "MTR";
+    v["Bestand_del"] = "NO";
+    v["MC1000_SND"] = "YES";
+    v["SDF_art_van"] = "1";
+    v["SDF_art_tot"] = "13";
+    v["SDF_ant_van"] = " 20";
+    v["SDF_ant_tot"] = "6abc";
+    v["CSV_char"] = "\t";
+    v["CSV_art"] = "2";
+    v["CSV_aant"] = "3";
+    v["ICM"] = "KN";
+    v["ICM_email"] = "inkoop@example.test";
+    v["ICM_naam"] = "Zo\xC3\xAB de Vries";
+    v["ICM_remote"] = "smtp.example.test:2525";
+    v["XML_1"] = "/order/contract";
+    v["XML_2"] = "/order/ref";
+    v["XML_5"] = "/order/tel";
+    v["XML_6"] = "/order/date[. != '']";
+    v["XML_16"] = "/order/line[qty > 0]/art";
+    v["XML_17"] = "/order/line[qty < 100 and qty > 0]/qty";
     return v;
 }
 
@@ -63,36 +64,36 @@ ConfigValues goldenValues()
 ConfigValues distinctValues()
 {
     ConfigValues v;
-    v.Identity = "id&<>";
-    v.DirectERP = "1";
-    v.Secret = "p@$$ w0rd!#%^&*()<>\"'\\/~`";
-    v.lang = "FR";
-    v.addressID = "adr \xE2\x82\xAC";
-    v.MapIn = "/srv/orders & <in>";
-    v.Extentie = "*.x?l";
-    v.Schema = "MC1000";
-    v.Koprecord = "NO";
-    v.Filiaal = "NED";
-    v.Webpagina = "YES";
-    v.Besteleenheid = "STK";
-    v.Bestand_del = "YES";
-    v.MC1000_SND = "NO";
-    v.SDF_art_van = "1";
-    v.SDF_art_tot = "2";
-    v.SDF_ant_van = "3";
-    v.SDF_ant_tot = "65535";
-    v.CSV_char = ";";
-    v.CSV_art = "4";
-    v.CSV_aant = "255";
-    v.ICM = "ML";
-    v.ICM_email = "a@b.test";
-    v.ICM_naam = "Na\xC3\xAFve";
-    v.ICM_remote = "mail:25";
+    v["Identity"] = "id&<>";
+    v["DirectERP"] = "1";
+    v["Secret"] = "p@$$ w0rd!#%^&*()<>\"'\\/~`";
+    v["lang"] = "FR";
+    v["addressID"] = "adr \xE2\x82\xAC";
+    v["MapIn"] = "/srv/orders & <in>";
+    v["Extentie"] = "*.x?l";
+    v["Schema"] = "MC1000";
+    v["Koprecord"] = "NO";
+    v["Filiaal"] = "NED";
+    v["Webpagina"] = "YES";
+    v["Besteleenheid"] = "STK";
+    v["Bestand_del"] = "YES";
+    v["MC1000_SND"] = "NO";
+    v["SDF_art_van"] = "1";
+    v["SDF_art_tot"] = "2";
+    v["SDF_ant_van"] = "3";
+    v["SDF_ant_tot"] = "65535";
+    v["CSV_char"] = ";";
+    v["CSV_art"] = "4";
+    v["CSV_aant"] = "255";
+    v["ICM"] = "ML";
+    v["ICM_email"] = "a@b.test";
+    v["ICM_naam"] = "Na\xC3\xAFve";
+    v["ICM_remote"] = "mail:25";
     int number = 0;
     for (const auto& field : config::configFields()) {
         if (field.name.rfind("XML_", 0) == 0) {
             ++number;
-            v.*field.value = "//x" + std::to_string(number) + "[@n < " + std::to_string(number) + " and . != '&']";
+            v[field] = "//x" + std::to_string(number) + "[@n < " + std::to_string(number) + " and . != '&']";
         }
     }
     EXPECT_EQ(number, 17);
@@ -146,8 +147,8 @@ TEST_F(ConfigWriterTest, ReadsBackEveryField)
     const ConfigValues written = distinctValues();
     EXPECT_EQ(roundTrip(written), written);
     const std::string bytes = fileBytes(configPath());
-    EXPECT_EQ(bytes.find(written.Secret), std::string::npos);
-    EXPECT_NE(bytes.find("<Secret>" + config::PasswordCipher::encipherToHex(written.Secret) + "</Secret>"),
+    EXPECT_EQ(bytes.find(written["Secret"]), std::string::npos);
+    EXPECT_NE(bytes.find("<Secret>" + config::PasswordCipher::encipherToHex(written["Secret"]) + "</Secret>"),
         std::string::npos);
 }
 
@@ -156,36 +157,36 @@ TEST_F(ConfigWriterTest, KeepsSeparatorsAndPasswordsExactly)
     struct Case
     {
         const char* label;
-        std::string ConfigValues::*field;
+        const char* field;
         std::string value;
     };
     const Case cases[] = {
-        { "tab separator", &ConfigValues::CSV_char, "\t" },
-        { "space separator", &ConfigValues::CSV_char, " " },
-        { "typed separator", &ConfigValues::CSV_char, "|" },
-        { "ampersand separator", &ConfigValues::CSV_char, "&" },
-        { "punctuation password", &ConfigValues::Secret, "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~" },
-        { "non-ASCII password", &ConfigValues::Secret, "\xC3\xA9\xC3\xA8\xE2\x82\xAC\x7F\x01" },
-        { "blank password", &ConfigValues::Secret, "  " },
-        { "carriage return", &ConfigValues::ICM_naam, "a\rb" },
-        { "line feed", &ConfigValues::ICM_naam, "a\nb" },
+        { "tab separator", "CSV_char", "\t" },
+        { "space separator", "CSV_char", " " },
+        { "typed separator", "CSV_char", "|" },
+        { "ampersand separator", "CSV_char", "&" },
+        { "punctuation password", "Secret", "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~" },
+        { "non-ASCII password", "Secret", "\xC3\xA9\xC3\xA8\xE2\x82\xAC\x7F\x01" },
+        { "blank password", "Secret", "  " },
+        { "carriage return", "ICM_naam", "a\rb" },
+        { "line feed", "ICM_naam", "a\nb" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         ConfigValues values = goldenValues();
-        values.*c.field = c.value;
-        EXPECT_EQ(roundTrip(values).*c.field, c.value);
+        values[c.field] = c.value;
+        EXPECT_EQ(roundTrip(values)[c.field], c.value);
     }
 }
 
 TEST_F(ConfigWriterTest, LeavesOutCharactersXmlCannotCarry)
 {
     ConfigValues values = goldenValues();
-    values.Identity = std::string("a\x01"
-                                  "b\x1F"
-                                  "c\0d",
+    values["Identity"] = std::string("a\x01"
+                                     "b\x1F"
+                                     "c\0d",
         7);
-    EXPECT_EQ(roundTrip(values).Identity, "abcd");
+    EXPECT_EQ(roundTrip(values)["Identity"], "abcd");
 }
 
 TEST_F(ConfigWriterTest, MakesTheFileReadableByTheUserOnly)
@@ -262,10 +263,40 @@ TEST_F(ConfigWriterTest, SavesFromARecordWhatWasRead)
     ASSERT_TRUE(config::writeConfig(m_dir.path(), goldenValues(), messages));
     ASSERT_TRUE(config::readConfig(m_dir.path(), settings, messages));
     const ConfigValues again = ConfigValues::fromSettings(settings);
-    EXPECT_EQ(again.SDF_ant_van, "20");
-    EXPECT_EQ(again.SDF_ant_tot, "6");
+    EXPECT_EQ(again["SDF_ant_van"], "20");
+    EXPECT_EQ(again["SDF_ant_tot"], "6");
     ASSERT_TRUE(config::writeConfig(m_dir.path(), again, messages));
     Settings reread;
     ASSERT_TRUE(config::readConfig(m_dir.path(), reread, messages));
     EXPECT_EQ(ConfigValues::fromSettings(reread), again);
+}
+
+// The settings pages find their controls through the table; a control named for the wrong kind
+// would be looked up as the wrong widget and fail only when the dialog opens.
+TEST(ConfigFields, NameEachControlOnceWithTheKindItsPageShows)
+{
+    std::set<std::string_view> controls;
+    size_t pages = 0;
+    for (const auto& field : config::configFields()) {
+        SCOPED_TRACE(std::string(field.name));
+        EXPECT_TRUE(controls.insert(field.control).second);
+        const std::string_view prefix = field.control.substr(0, 4);
+        switch (field.shown) {
+        case config::FieldShown::Text:
+            EXPECT_TRUE(prefix == "SLE_" || prefix == "CMB_");
+            break;
+        case config::FieldShown::Number:
+            EXPECT_EQ(prefix, "SLE_");
+            break;
+        case config::FieldShown::Check:
+            EXPECT_EQ(prefix, "CBX_");
+            break;
+        case config::FieldShown::Special:
+            EXPECT_TRUE(prefix == "RBT_" || prefix == "CMB_");
+            break;
+        }
+        pages += config::configFieldsOnPage(field.page).front() == &field ? 1 : 0;
+    }
+    EXPECT_EQ(pages, 6u);
+    EXPECT_EQ(config::configFieldsOnPage("TRANSFER_TABS_XML").size(), 17u);
 }

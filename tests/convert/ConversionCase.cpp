@@ -1,5 +1,6 @@
 #include "ConversionCase.h"
 
+#include "config/ConfigFields.h"
 #include "orderinfo/Orderkop.h"
 
 #include <charconv>
@@ -38,36 +39,20 @@ template <typename Number> bool parseNumber(const std::string& text, Number& num
 
 bool setSetting(config::Settings& s, const std::string& name, const std::string& value)
 {
-    // clang-format off
-    const std::map<std::string, std::string*> texts = {
-        {"Identity", &s.Identity}, {"Secret", &s.Secret}, {"DirectERP", &s.DirectERP}, {"lang", &s.lang},
-        {"addressID", &s.addressID}, {"MapIn", &s.MapIn}, {"Extentie", &s.Extentie}, {"Schema", &s.Schema},
-        {"Koprecord", &s.Koprecord}, {"Filiaal", &s.Filiaal}, {"Webpagina", &s.Webpagina},
-        {"Besteleenheid", &s.Besteleenheid}, {"Bestand_del", &s.Bestand_del}, {"MC1000_SND", &s.MC1000_SND},
-        {"CSV_char", &s.CSV_char}, {"ICM", &s.ICM}, {"ICM_email", &s.ICM_email}, {"ICM_naam", &s.ICM_naam},
-        {"ICM_remote", &s.ICM_remote},
-    };
-    const std::map<std::string, std::uint16_t*> numbers = {
-        {"SDF_art_van", &s.SDF_art_van}, {"SDF_art_tot", &s.SDF_art_tot}, {"SDF_ant_van", &s.SDF_ant_van},
-        {"SDF_ant_tot", &s.SDF_ant_tot}, {"CSV_art", &s.CSV_art},
-    };
-    // clang-format on
-    if (const auto text = texts.find(name); text != texts.end()) {
-        *text->second = value;
+    const config::ConfigField* field = config::findConfigField(name);
+    if (field == nullptr) {
+        return false;
+    }
+    // Case files are strict where config.xml is lenient: a mistyped number is a broken case.
+    switch (field->kind) {
+    case config::FieldKind::Number16:
+        return parseNumber(value, s.*field->number16);
+    case config::FieldKind::Number8:
+        return parseNumber(value, s.*field->number8);
+    case config::FieldKind::Text:
+    case config::FieldKind::Secret:
+        s.*field->text = value;
         return true;
-    }
-    if (const auto number = numbers.find(name); number != numbers.end()) {
-        return parseNumber(value, *number->second);
-    }
-    if (name == "CSV_aant") {
-        return parseNumber(value, s.CSV_aant);
-    }
-    if (name.rfind("XML_", 0) == 0) {
-        int index = 0;
-        if (parseNumber(name.substr(4), index) && index >= 1 && index <= 17) {
-            s.xmlPath(index) = value;
-            return true;
-        }
     }
     return false;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "config/ConfigValues.h"
+#include "config/ConfigWriter.h"
+
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -12,33 +15,15 @@
 
 namespace gui_test {
 
-// Writes config.xml into folder in the program's 47-line layout; values not given stay empty.
+// Writes config.xml into folder as the settings dialog would; values not given stay empty.
 inline void writeConfig(const std::string& folder, const std::map<std::string, std::string>& values)
 {
-    // clang-format off
-    static const char* const names[] = {
-        "Identity", "DirectERP", "Secret", "lang", "addressID", "MapIn", "Extentie", "Schema", "Koprecord",
-        "Filiaal", "Webpagina", "Besteleenheid", "Bestand_del", "MC1000_SND", "SDF_art_van", "SDF_art_tot",
-        "SDF_ant_van", "SDF_ant_tot", "CSV_char", "CSV_art", "CSV_aant", "ICM", "ICM_email", "ICM_naam",
-        "ICM_remote",
-    };
-    // clang-format on
+    config::ConfigValues texts;
+    for (const auto& [name, value] : values) {
+        texts[name] = value;
+    }
     std::filesystem::create_directories(folder);
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-                       "<VARO_XML xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\r\n"
-                       "  <CONFIG>\r\n";
-    auto line = [&](const std::string& name) {
-        const auto found = values.find(name);
-        text += "    <" + name + ">" + (found == values.end() ? "" : found->second) + "</" + name + ">\r\n";
-    };
-    for (const char* name : names) {
-        line(name);
-    }
-    for (int i = 1; i <= 17; ++i) {
-        line("XML_" + std::to_string(i));
-    }
-    text += "  </CONFIG>\r\n</VARO_XML>\r\n";
-    std::ofstream(folder + "/config.xml", std::ios::binary) << text;
+    std::ofstream(folder + "/config.xml", std::ios::binary) << config::configText(texts);
 }
 
 inline void writeText(const std::string& path, const std::string& text)
