@@ -4,12 +4,12 @@
 // the fuzzer when a document it writes is not well-formed, since the webshop would refuse it.
 
 #include "config/Settings.h"
-#include "xml/XmlDocument.h"
 #include "convert/Conversion.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
+#include "xml/XmlDocument.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -66,7 +66,7 @@ inline const std::string& fuzzFolder()
     return folder;
 }
 
-template<typename Reader>
+template <typename Reader>
 void runReader(const config::Settings& settings, const std::uint8_t* data, std::size_t size, Reader reader)
 {
     const std::string source = platform::joinPath(fuzzFolder(), "order.txt");
@@ -83,8 +83,7 @@ void runReader(const config::Settings& settings, const std::uint8_t* data, std::
     SilentMessages messages;
     const platform::FixedClock clock(platform::Date { 2024, 3, 8 });
     DigitLengths lengths;
-    convert::Conversion conversion(settings, fuzzFolder(), messages, clock);
-    conversion.setPipeLengths(&lengths);
+    convert::Conversion conversion(settings, fuzzFolder(), messages, clock, &lengths);
     (conversion.*reader)(source);
 
     const std::optional<std::string> written = platform::readFile(document);
@@ -101,7 +100,7 @@ void runReader(const config::Settings& settings, const std::uint8_t* data, std::
 
 // The whole entry point of a target whose reader needs no settings of its own; inputs above
 // maxInput are passed over.
-template<typename Reader>
+template <typename Reader>
 int fuzzReader(const std::uint8_t* data, std::size_t size, std::size_t maxInput, Reader reader)
 {
     if (size <= maxInput) {

@@ -65,8 +65,7 @@ Result run(const config::Settings& settings, const std::string& source)
     RecordedMessages messages;
     const platform::FixedClock clock(platform::Date { 2024, 3, 8 });
     fuzzing::DigitLengths lengths;
-    convert::Conversion conversion(settings, fuzzing::fuzzFolder(), messages, clock);
-    conversion.setPipeLengths(&lengths);
+    convert::Conversion conversion(settings, fuzzing::fuzzFolder(), messages, clock, &lengths);
     conversion.VERWERK_XML(source);
     return { platform::readFile(document), std::move(messages.texts) };
 }

@@ -64,9 +64,7 @@ void SendOrderCommand::convert(const std::string& sourcePath)
     setCaption("Momentje");
     ui::BusyPointer busy;
     convert::Conversion& conversion = m_window.conversion();
-    conversion.setPipeLengths(table.isOpen() ? &table : nullptr);
-    conversion.convert(settings.Schema, sourcePath);
-    conversion.setPipeLengths(nullptr);
+    conversion.convert(settings.Schema, sourcePath, table.isOpen() ? &table : nullptr);
     table.close();
 }
 

@@ -9,20 +9,22 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace convert {
 
 Conversion::Conversion(const config::Settings& settings, std::string workFolder, platform::Messages& messages,
-    const platform::Clock& clock)
+    const platform::Clock& clock, PipeLengths* lengths)
     : m_settings(settings)
     , m_workFolder(std::move(workFolder))
     , m_messages(messages)
     , m_clock(clock)
+    , m_pipeLengths(lengths)
 {
 }
 
-bool Conversion::convert(const std::string& schema, const std::string& sourcePath)
+bool Conversion::convert(const std::string& schema, const std::string& sourcePath, PipeLengths* lengths)
 {
     using Reader = void (Conversion::*)(const std::string&);
     struct Entry
@@ -38,13 +40,19 @@ bool Conversion::convert(const std::string& schema, const std::string& sourcePat
         { "MER", &Conversion::VERWERK_MER },
         { "MC1000", &Conversion::VERWERK_MC1000 },
     };
-    for (const Entry& entry : readers) {
-        if (schema == entry.schema) {
-            (this->*entry.reader)(sourcePath);
-            return true;
-        }
+    const auto entry = std::find_if(
+        std::begin(readers), std::end(readers), [&schema](const Entry& e) { return schema == e.schema; });
+    if (entry == std::end(readers)) {
+        return false;
     }
-    return false;
+    // The run's table is closed by the caller right after the run, so it is not kept beyond it.
+    PipeLengths* const kept = m_pipeLengths;
+    if (lengths != nullptr) {
+        m_pipeLengths = lengths;
+    }
+    (this->*entry->reader)(sourcePath);
+    m_pipeLengths = kept;
+    return true;
 }
 
 std::string Conversion::documentPath() const

@@ -38,20 +38,19 @@ namespace convert {
 class Conversion
 {
 public:
+    // lengths is the pipe-length table every run of this conversion reads (nullptr: none, every
+    // article then counts as not found); a single run may be given its own table instead.
     Conversion(const config::Settings& settings, std::string workFolder, platform::Messages& messages,
-        const platform::Clock& clock);
+        const platform::Clock& clock, PipeLengths* lengths = nullptr);
 
     const ORDER& order() const { return m_order; }
     ORDER& order() { return m_order; }
 
-    // The pipe-length table for the metre conversion; set by the caller around one conversion,
-    // nullptr otherwise (every article then counts as not found).
-    void setPipeLengths(PipeLengths* lengths) { m_pipeLengths = lengths; }
-
     // Runs the reader that the schema names exactly ("SDF", "CSV", "ICM", "XML", "MER",
-    // "MC1000") on the source. Returns whether a reader ran; whether it wrote dtbs.xml is told
-    // by the file alone.
-    bool convert(const std::string& schema, const std::string& sourcePath);
+    // "MC1000") on the source, converting metres with lengths when given (the table is open only
+    // for the run). Returns whether a reader ran; whether it wrote dtbs.xml is told by the file
+    // alone.
+    bool convert(const std::string& schema, const std::string& sourcePath, PipeLengths* lengths = nullptr);
 
     // The work folder path of dtbs.xml and of orderkop.txt.
     std::string documentPath() const;
@@ -116,7 +115,6 @@ public:
     // Counts an accepted line and appends it: quantity text with the run's decimal separator,
     // the run's delivery date, the count, the article trimmed.
     void addLine(const Quantity& quantity, std::string_view article);
-    std::size_t lineCount() const { return m_lineCount; }
 
     const config::Settings& settings() const { return m_settings; }
     platform::Messages& messages() { return m_messages; }

@@ -44,8 +44,7 @@ void runCase(const std::filesystem::path& folder)
     RecordingMessages messages;
     platform::FixedClock clock(setup.today);
     convert::Conversion conversion(setup.settings, work.path(), messages, clock);
-    conversion.setPipeLengths(&setup.lengths);
-    ASSERT_TRUE(conversion.convert(setup.settings.Schema, sourcePath)) << "unknown Schema";
+    ASSERT_TRUE(conversion.convert(setup.settings.Schema, sourcePath, &setup.lengths)) << "unknown Schema";
 
     const auto written = readBytes(work.file("dtbs.xml"));
     const auto expected = readBytes((folder / "dtbs.xml").string());

@@ -21,9 +21,7 @@ struct Fixture
     RecordingMessages messages;
     platform::FixedClock clock { platform::Date { 2024, 3, 5 } };
     RecordingPipeLengths lengths;
-    Conversion conversion { settings, work.path(), messages, clock };
-
-    Fixture() { conversion.setPipeLengths(&lengths); }
+    Conversion conversion { settings, work.path(), messages, clock, &lengths };
 
     std::string source(const std::string& bytes)
     {
@@ -148,8 +146,8 @@ TEST(PipeLengthConversion, RoundsMetresUpToWholePipes)
         const Quantity result = f.conversion.VERWERK_LENGTE(c.key, parseQuantity(c.quantity, ','));
         EXPECT_EQ(result.text(','), c.expected);
     }
-    f.conversion.setPipeLengths(nullptr);
-    EXPECT_EQ(f.conversion.VERWERK_LENGTE("P5", parseQuantity("12", ',')).text(','), "12");
+    Conversion withoutTable(f.settings, f.work.path(), f.messages, f.clock);
+    EXPECT_EQ(withoutTable.VERWERK_LENGTE("P5", parseQuantity("12", ',')).text(','), "12");
 }
 
 TEST(ConversionRun, EndsSilentlyWithoutASource)
