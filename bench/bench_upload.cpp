@@ -77,7 +77,7 @@ int main(int argc, char** argv)
         return [&, body] {
             transfer::CHttp session("VARO", ca);
             session.ORDER_UPLOAD("127.0.0.1", "/barcodescanner/index/xml", body, port, transfer::CHttp::Secure);
-            return session.responseHeader().rfind("HTTP/1.1 200 OK\r\n", 0) == 0;
+            return session.lastResponse().headerBlock.rfind("HTTP/1.1 200 OK\r\n", 0) == 0;
         };
     };
     const std::string small = order(20);

@@ -44,7 +44,6 @@ bool CHttp::isOpen() const
 void CHttp::close()
 {
     m_session.reset();
-    m_remoteHost.clear();
 }
 
 std::string CHttp::ORDER_UPLOAD(
@@ -56,17 +55,14 @@ std::string CHttp::ORDER_UPLOAD(
     } else if (secure) {
         m_port = 443;
     }
-    m_responseHeader.clear();
     m_lastResponse = HttpResponse();
     if (!isOpen() && !open()) {
         m_lastResponse.failure = HttpFailure::Setup;
         m_lastResponse.reason = HttpClient::describe(HttpFailure::Setup) + ".";
         return {};
     }
-    m_remoteHost = host;
     m_session->setTimeouts(m_timeouts);
     m_lastResponse = m_session->post(urlOf(secure, host, m_port, path), kUploadHeaders, data);
-    m_responseHeader = m_lastResponse.headerBlock;
     return m_lastResponse.isReceived() ? m_lastResponse.body : std::string();
 }
 

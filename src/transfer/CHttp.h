@@ -30,14 +30,12 @@ public:
     // POSTs data to path on host. port 0 keeps the session's port (443 for Secure). The request
     // carries the form content type and "Accept: */*", in that order, and the data bytes
     // exactly. Returns the response body; empty when any step failed. Afterwards
-    // responseHeader() holds the response's raw header block (empty when none came) and
-    // lastResponse() the whole outcome with the reason of a failure.
+    // lastResponse() holds the whole outcome: the raw header block (empty when none came) and
+    // the reason of a failure.
     std::string ORDER_UPLOAD(const std::string& host, const std::string& path = {}, const std::string& data = {},
         std::uint16_t port = 0, unsigned flags = NoFlags);
 
-    const std::string& responseHeader() const { return m_responseHeader; }
     const HttpResponse& lastResponse() const { return m_lastResponse; }
-    const std::string& remoteHost() const { return m_remoteHost; }
     std::uint16_t port() const { return m_port; }
 
 private:
@@ -45,9 +43,7 @@ private:
     std::string m_extraCaFile;
     std::unique_ptr<HttpClient> m_session;
     HttpTimeouts m_timeouts;
-    std::string m_remoteHost;
     std::uint16_t m_port = 80;
-    std::string m_responseHeader;
     HttpResponse m_lastResponse;
 };
 

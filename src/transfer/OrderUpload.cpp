@@ -27,7 +27,7 @@ OrderUpload::OrderUpload(const config::Settings& settings, const platform::Deplo
 std::string OrderUpload::webshopFor(
     const config::Settings& settings, const platform::Deployment& deployment, bool belgianPressed)
 {
-    const bool belgian = settings.Webpagina == "YES" ? belgianPressed : settings.Filiaal == "BEL";
+    const bool belgian = settings.Webpagina == "YES" ? belgianPressed : settings.isBelgian();
     return belgian ? deployment.webshopBe : deployment.webshopNl;
 }
 
@@ -78,7 +78,7 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
         m_failureReason = "Het bestand " + documentPath() + " kan niet gelezen worden: " + readError;
     }
 
-    m_headerWritten = writeReply(headerPath(), session.responseHeader());
+    m_headerWritten = writeReply(headerPath(), m_responseHeader);
     writeReply(pagePath(), page);
     session.close();
     return result;

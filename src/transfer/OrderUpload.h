@@ -43,9 +43,6 @@ public:
     // taken for an acceptance.
     std::string CHECK_UPLOAD() const;
 
-    // Why the last post got no answer; empty when it got one.
-    const std::string& failureReason() const { return m_failureReason; }
-
     std::string headerPath() const;
     std::string pagePath() const;
     std::string documentPath() const;
@@ -64,6 +61,7 @@ private:
     // then judge the reply just received instead.
     bool m_headerWritten = false;
     std::string m_responseHeader;
+    // Why the last post got no answer; empty when it got one.
     std::string m_failureReason;
 };
 
