@@ -1,8 +1,8 @@
 #include "app/TRANSFER.h"
 
 #include "app/HelpWindow.h"
-#include "app/SendOrderCommand.h"
-#include "app/SourceFiles.h"
+#include "commands/SendOrderCommand.h"
+#include "commands/SourceFiles.h"
 #include "config/ConfigReader.h"
 #include "dialogs/INFO.h"
 #include "lengths/UpdateCheck.h"
@@ -14,6 +14,8 @@
 #include "ui/MenuLayout.h"
 #include "ui/QtMessages.h"
 
+#include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QShortcut>
@@ -120,7 +122,7 @@ void TRANSFER::openingSequence()
     controls.PBT_MAIL->setVisible(mails);
     showOrderInfoState();
     deleteLeftoverDocument();
-    if (m_settings.Filiaal == "BEL") {
+    if (m_settings.isBelgian()) {
         runLengthsUpdateCheck();
     }
     showShopChoice();
@@ -166,7 +168,7 @@ void TRANSFER::showShopChoice()
     controls.RADIOBUTTONGROUP1->setVisible(choice);
     controls.ICO_BENL->setVisible(choice);
     if (choice) {
-        (m_settings.Filiaal == "BEL" ? controls.RBT_BE : controls.RBT_NL)->setChecked(true);
+        (m_settings.isBelgian() ? controls.RBT_BE : controls.RBT_NL)->setChecked(true);
     }
 }
 
@@ -202,14 +204,16 @@ void TRANSFER::LISTVIEW_FILL()
 {
     QTreeWidget* list = controls.LISTVIEW_TRANSFER;
     list->clear();
-    const std::vector<SourceFile> files = listSourceFiles(m_settings.MapIn, m_settings.Extentie);
+    const std::vector<commands::SourceFile> files = commands::listSourceFiles(m_settings.MapIn, m_settings.Extentie);
     for (size_t i = 0; i < files.size(); ++i) {
-        const SourceFile& file = files[i];
+        const commands::SourceFile& file = files[i];
         auto* item = new QTreeWidgetItem(list);
-        item->setText(0, QString::fromStdString(file.name));
+        // The list shows the name as the file system decodes it, and keeps the path's bytes for
+        // the commands: a name that is no valid UTF-8 would not survive the way back.
+        item->setText(0, QFile::decodeName(QByteArray::fromStdString(file.name)));
         item->setText(1, QString::fromStdString(file.time));
         item->setText(2, QString::fromStdString(file.date));
-        item->setData(0, Qt::UserRole, QString::fromStdString(file.path));
+        item->setData(0, Qt::UserRole, QByteArray::fromStdString(file.path));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, i == 0 ? Qt::Checked : Qt::Unchecked);
     }
@@ -223,10 +227,27 @@ std::vector<std::string> TRANSFER::tickedFiles() const
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
         if (item->checkState(0) == Qt::Checked) {
-            paths.push_back(item->data(0, Qt::UserRole).toString().toStdString());
+            paths.push_back(item->data(0, Qt::UserRole).toByteArray().toStdString());
         }
     }
     return paths;
+}
+
+void TRANSFER::clearTicks()
+{
+    QTreeWidget* list = controls.LISTVIEW_TRANSFER;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        list->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
+    }
+}
+
+void TRANSFER::setSendCaption(const std::string& caption)
+{
+    QPushButton* button = controls.PBT_SENDORDER;
+    button->setText(QString::fromStdString(caption));
+    button->setAccessibleName(button->text());
+    // The window does not return to its event loop until the command ends; show the caption now.
+    button->repaint();
 }
 
 bool TRANSFER::isBelgianShopChosen() const
@@ -234,9 +255,24 @@ bool TRANSFER::isBelgianShopChosen() const
     return controls.RBT_BE->isChecked();
 }
 
+void TRANSFER::beginBusy()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TRANSFER::endBusy()
+{
+    QGuiApplication::restoreOverrideCursor();
+}
+
+commands::CommandContext TRANSFER::commandContext()
+{
+    return { m_settings, m_deployment, m_workFolder, m_programFolder, m_messages, m_clock };
+}
+
 void TRANSFER::sendOrder()
 {
-    SendOrderCommand(*this).run();
+    commands::SendOrderCommand(commandContext(), *this, *m_conversion).run();
 }
 
 void TRANSFER::PBT_MAIL()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commands/CommandContext.h"
+#include "commands/CommandView.h"
 #include "config/Settings.h"
 #include "convert/Conversion.h"
 #include "platform/Clock.h"
@@ -21,8 +23,9 @@ class HelpWindow;
 
 // The main window: the source files of the input folder, the send or e-mail button, the
 // order-information state and the BE/NL choice. Closing it ends the program. The opening
-// sequence runs in the constructor, once the controls exist.
-class TRANSFER : public QMainWindow
+// sequence runs in the constructor, once the controls exist. Its commands see it through the
+// CommandView it implements.
+class TRANSFER : public QMainWindow, public commands::CommandView
 {
     Q_OBJECT
 
@@ -31,7 +34,7 @@ public:
         QWidget* parent = nullptr);
     ~TRANSFER() override;
 
-    // What the commands of this window work with.
+    // What the window and its dialogs work with; commands get it as commandContext().
     const config::Settings& settings() const { return m_settings; }
     const std::string& workFolder() const { return m_workFolder; }
     const std::string& programFolder() const { return m_programFolder; }
@@ -42,10 +45,15 @@ public:
     // The order and its readers; exists from the end of the opening sequence on.
     convert::Conversion& conversion() { return *m_conversion; }
 
-    // Full paths of the ticked files, in list order.
-    std::vector<std::string> tickedFiles() const;
-    // True when the Belgian webshop is chosen on the window.
-    bool isBelgianShopChosen() const;
+    // commands::CommandView
+    std::vector<std::string> tickedFiles() const override;
+    void clearTicks() override;
+    void refillList() override { LISTVIEW_FILL(); }
+    void setSendCaption(const std::string& caption) override;
+    bool isBelgianShopChosen() const override;
+    void closeWindow() override { close(); }
+    void beginBusy() override;
+    void endBusy() override;
 
     // Rebuilds the list from MapIn and Extentie; only the first file comes ticked.
     void LISTVIEW_FILL();
@@ -91,6 +99,7 @@ private:
     void runLengthsUpdateCheck();
     void showShopChoice();
     void sendOrder();
+    commands::CommandContext commandContext();
 
     platform::Messages& m_messages;
     const std::string m_programFolder;

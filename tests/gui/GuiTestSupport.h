@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScopedEnv.h"
 #include "config/ConfigValues.h"
 #include "config/ConfigWriter.h"
 
@@ -31,37 +32,7 @@ inline void writeText(const std::string& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// Sets or clears an environment variable for one test and restores it afterwards.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const char* value)
-        : m_name(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-            m_had = true;
-        }
-        if (value) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv()
-    {
-        if (m_had) {
-            setenv(m_name.c_str(), m_old.c_str(), 1);
-        } else {
-            unsetenv(m_name.c_str());
-        }
-    }
-
-private:
-    std::string m_name;
-    std::string m_old;
-    bool m_had = false;
-};
+using ScopedEnv = testing_support::ScopedEnv;
 
 // Runs check on the modal window that opens next, then closes that window: modal loops block the
 // test, so the look happens from a timer inside the loop.

@@ -117,7 +117,7 @@ TEST_F(OpeningSequence, OpensEmptyWithoutConfiguration)
 
 TEST_F(OpeningSequence, ShowsTheSchemaAsPlainText)
 {
-    configure({ { "Schema", "&lt;b&gt;CSV&lt;/b&gt;" } });
+    configure({ { "Schema", "<b>CSV</b>" } });
     const QLabel* schema = open().controls.TXT_SCHEMA;
     EXPECT_EQ(schema->text(), "<b>CSV</b>");
     EXPECT_EQ(schema->textFormat(), Qt::PlainText);

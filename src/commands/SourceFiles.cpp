@@ -1,13 +1,16 @@
-#include "app/SourceFiles.h"
+#include "commands/SourceFiles.h"
 
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+namespace commands {
 
 namespace {
 
@@ -44,15 +47,40 @@ bool wildcardMatch(std::string_view name, std::string_view pattern)
     return p == pattern.size();
 }
 
-std::string localTime(const QDateTime& when)
+struct LocalStamp
 {
-    return when.toLocalTime().time().toString(QStringLiteral("HH:mm:ss")).toStdString();
+    std::string time; // "HH:MM:SS"
+    std::string date; // "YYYY-MM-DD"
+};
+
+LocalStamp localStamp(std::time_t when)
+{
+    std::tm local {};
+#ifdef _WIN32
+    localtime_s(&local, &when);
+#else
+    localtime_r(&when, &local);
+#endif
+    char time[64];
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+    return { time, platform::formatDate({ local.tm_year + 1900, local.tm_mon + 1, local.tm_mday }) };
 }
 
-std::string localDate(const QDateTime& when)
+// An ordinary file, or a link to one, with its last write. Hidden files (a leading dot) and
+// sockets, pipes, devices and dangling links are nobody's orders.
+bool isListedFile(const std::string& name, const std::string& path, std::time_t& written)
 {
-    const QDate date = when.toLocalTime().date();
-    return platform::formatDate({ date.year(), date.month(), date.day() });
+    if (name.empty() || name.front() == '.') {
+        return false;
+    }
+    struct stat info
+    {
+    };
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    written = info.st_mtime;
+    return true;
 }
 
 } // namespace
@@ -98,18 +126,24 @@ std::vector<SourceFile> listSourceFiles(const std::string& folder, const std::st
     }
 
     std::vector<SourceFile> files;
-    // Without QDir::Hidden and QDir::System, hidden files, sockets, pipes and devices stay out.
-    const QDir dir(QString::fromStdString(searchFolder));
-    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-    for (const QFileInfo& entry : entries) {
-        const std::string name = entry.fileName().toStdString();
+    std::error_code error;
+    // The names stay the bytes of the directory entries: a name that is no valid UTF-8 is listed,
+    // opened and deleted like any other.
+    for (std::filesystem::directory_iterator it(searchFolder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
         if (!matchesFilePattern(name, namePattern)) {
             continue;
         }
-        const QDateTime written = entry.lastModified();
-        files.push_back({ name, platform::joinPath(searchFolder, name), localTime(written), localDate(written) });
+        const std::string path = platform::joinPath(searchFolder, name);
+        std::time_t written = 0;
+        if (isListedFile(name, path, written)) {
+            LocalStamp stamp = localStamp(written);
+            files.push_back({ name, path, std::move(stamp.time), std::move(stamp.date) });
+        }
     }
     std::sort(files.begin(), files.end(),
         [](const SourceFile& a, const SourceFile& b) { return fileNameLess(a.name, b.name); });
     return files;
 }
+
+} // namespace commands

@@ -1,11 +1,20 @@
-#include "app/SourceFiles.h"
+#include "commands/SourceFiles.h"
 
-#include "GuiTestSupport.h"
+#include "ScopedEnv.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+
+#include <ctime>
+#include <sys/stat.h>
+#include <sys/time.h>
+
+using commands::fileNameLess;
+using commands::listSourceFiles;
+using commands::matchesFilePattern;
 
 TEST(SourceFiles, MatchWindowsStylePatterns)
 {
@@ -61,13 +70,17 @@ TEST(SourceFiles, ListOnlyOrdinaryFilesAndFollowAFolderInThePattern)
     testing_support::TempDir folder;
     std::filesystem::create_directories(folder.file("sub"));
     for (const char* name : { "a.csv", "sub/b.csv", "sub/.c.csv" }) {
-        gui_test::writeText(folder.file(name), "x");
+        std::ofstream(folder.file(name)) << "x";
     }
     std::filesystem::create_symlink(folder.file("missing"), folder.file("dangling.csv"));
+    std::filesystem::create_symlink(folder.file("a.csv"), folder.file("link.csv"));
+    ASSERT_EQ(::mkfifo(folder.file("pipe.csv").c_str(), 0600), 0);
+    std::filesystem::create_directories(folder.file("folder.csv"));
     const auto top = listSourceFiles(folder.path(), "*.csv");
-    ASSERT_EQ(top.size(), 1u);
+    ASSERT_EQ(top.size(), 2u);
     EXPECT_EQ(top[0].name, "a.csv");
     EXPECT_EQ(top[0].path, folder.file("a.csv"));
+    EXPECT_EQ(top[1].name, "link.csv");
     const auto sub = listSourceFiles(folder.path(), "sub/*.csv");
     ASSERT_EQ(sub.size(), 1u);
     EXPECT_EQ(sub[0].path, folder.file("sub") + "/b.csv");
@@ -76,4 +89,23 @@ TEST(SourceFiles, ListOnlyOrdinaryFilesAndFollowAFolderInThePattern)
     std::filesystem::current_path(folder.path());
     EXPECT_TRUE(listSourceFiles("", "*.csv").empty());
     std::filesystem::current_path(here);
+}
+
+TEST(SourceFiles, StampTheLastWriteInLocalTime)
+{
+    std::vector<commands::SourceFile> files;
+    {
+        testing_support::ScopedEnv zone("TZ", "CET-1");
+        ::tzset();
+        testing_support::TempDir folder;
+        std::ofstream(folder.file("a.csv")) << "x";
+        // 2024-03-05 23:04:05 UTC is already the next day in Brussels.
+        const ::timeval written[2] = { { 1709679845, 0 }, { 1709679845, 0 } };
+        ASSERT_EQ(::utimes(folder.file("a.csv").c_str(), written), 0);
+        files = listSourceFiles(folder.path(), "*.*");
+    }
+    ::tzset();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].time, "00:04:05");
+    EXPECT_EQ(files[0].date, "2024-03-06");
 }

@@ -4,10 +4,12 @@
 #include <string_view>
 #include <vector>
 
+namespace commands {
+
 // One source order file as the main window lists it.
 struct SourceFile
 {
-    std::string name; // without folder
+    std::string name; // without folder, the bytes the file system holds (not always UTF-8)
     std::string path; // folder + separator + name
     std::string time; // last write, "HH:MM:SS" local time
     std::string date; // last write, "YYYY-MM-DD" local time
@@ -25,3 +27,5 @@ bool fileNameLess(std::string_view a, std::string_view b);
 // pattern, in name order. A folder part in the pattern ("sub/*.csv") is looked up below folder.
 // Nothing when the folder is empty (not configured), missing or unreadable.
 std::vector<SourceFile> listSourceFiles(const std::string& folder, const std::string& pattern);
+
+} // namespace commands

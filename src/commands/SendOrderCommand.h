@@ -1,0 +1,41 @@
+#pragma once
+
+#include "commands/CommandContext.h"
+#include "commands/CommandView.h"
+#include "convert/Conversion.h"
+
+#include <string>
+
+namespace commands {
+
+// The send-order command behind "Order verzenden": one ticked source file converted, posted to
+// the webshop, the reply judged and the login page opened; after every post the window closes
+// and the program ends.
+class SendOrderCommand
+{
+public:
+    // conversion is the window's own: the order it holds lives as long as the window.
+    SendOrderCommand(const CommandContext& context, CommandView& view, convert::Conversion& conversion);
+
+    void run();
+
+private:
+    // Converts the source into dtbs.xml; the pipe-length table is open only meanwhile.
+    void convert(const std::string& sourcePath);
+    bool hasDocument() const;
+    // After the webshop accepted the order: the source file goes when so configured.
+    void deleteSource(const std::string& sourcePath);
+    void reportAcceptance();
+    void reportRefusal(const std::string& reply);
+
+    const CommandContext& m_context;
+    CommandView& m_view;
+    convert::Conversion& m_conversion;
+};
+
+// The webshop's login page for the branch and language: https, the branch's host, and
+// "/nl/klant/account/login/", "/fr/klant/account/login/" or "/klant/account/login/". The BE/NL
+// choice on the window, which picks the host of the post, does not change it.
+std::string loginPage(const config::Settings& settings, const platform::Deployment& deployment);
+
+} // namespace commands

@@ -1,0 +1,451 @@
+#include "commands/SendOrderCommand.h"
+#include "commands/SourceFiles.h"
+
+#include "config/ConfigFields.h"
+
+#include "RecordingMessages.h"
+#include "ScopedEnv.h"
+#include "TempDir.h"
+#include "platform/Files.h"
+#include "transfer/WebshopPeer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+using testing_support::RecordingMessages;
+using testing_support::TempDir;
+
+namespace {
+
+void writeText(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// The main window as a command sees it: the input folder's files with their ticks, the send
+// button's caption, the BE/NL choice, the busy pointer and whether it was closed.
+class TestWindow final : public commands::CommandView
+{
+public:
+    explicit TestWindow(const config::Settings& settings)
+        : m_settings(settings)
+        , belgianChosen(settings.Webpagina == "YES" && settings.isBelgian())
+    {
+        refillList();
+        refills = 0;
+    }
+
+    std::vector<std::string> tickedFiles() const override
+    {
+        std::vector<std::string> paths;
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (ticks[i]) {
+                paths.push_back(files[i].path);
+            }
+        }
+        return paths;
+    }
+    void clearTicks() override { ticks.assign(files.size(), false); }
+    void refillList() override
+    {
+        files = commands::listSourceFiles(m_settings.MapIn, m_settings.Extentie);
+        ticks.assign(files.size(), false);
+        if (!ticks.empty()) {
+            ticks.front() = true;
+        }
+        ++refills;
+    }
+    void setSendCaption(const std::string& caption) override { captions.push_back(caption); }
+    bool isBelgianShopChosen() const override
+    {
+        if (whenAskedForTheShop) {
+            whenAskedForTheShop();
+        }
+        return belgianChosen;
+    }
+    void closeWindow() override { closed = true; }
+    void beginBusy() override
+    {
+        ++busyDepth;
+        ++busyStretches;
+    }
+    void endBusy() override { --busyDepth; }
+
+    std::string caption() const { return captions.empty() ? "Order verzenden" : captions.back(); }
+
+private:
+    const config::Settings& m_settings;
+
+public:
+    std::vector<commands::SourceFile> files;
+    std::vector<bool> ticks;
+    std::vector<std::string> captions;
+    bool belgianChosen = false;
+    // Runs when the command asks for the shop, between the conversion and the post.
+    std::function<void()> whenAskedForTheShop;
+    bool closed = false;
+    int busyDepth = 0;
+    int busyStretches = 0;
+    int refills = 0;
+};
+
+// The command's whole way from a ticked file to the webshop, through the real readers, the real
+// pipe-length table of the build and two real local webshops (one per branch). The browser is
+// xdg-open on PATH: a script that notes what it was asked to open.
+class SendOrderCommand : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_belgian = new WebshopPeer();
+        s_dutch = new WebshopPeer();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_belgian;
+        delete s_dutch;
+    }
+
+    SendOrderCommand()
+        : m_path("PATH", (m_home.file("bin") + ":" + std::getenv("PATH")).c_str())
+    {
+        std::filesystem::create_directories(m_work);
+        std::filesystem::create_directories(m_input);
+        std::filesystem::create_directories(m_home.file("bin"));
+        writeText(m_home.file("bin/xdg-open"),
+            "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + m_home.file("opened.txt") + "'\nexit $(cat '"
+                + m_home.file("xdg-exit") + "' 2>/dev/null || echo 0)\n");
+        std::filesystem::permissions(m_home.file("bin/xdg-open"), std::filesystem::perms::owner_all);
+        for (const char* name : { "lgt.dbf", "lgt.CDX" }) {
+            std::filesystem::copy_file(std::string(TRANSVO_BIN_DIR) + "/" + name, m_program.file(name));
+        }
+        m_deployment.webshopBe = s_belgian->hostPort();
+        m_deployment.webshopNl = s_dutch->hostPort();
+        m_deployment.tlsCaFile = s_belgian->caFile();
+        configure({});
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_belgian->isRunning()) << s_belgian->log();
+        ASSERT_TRUE(s_dutch->isRunning()) << s_dutch->log();
+        s_belgian->reset();
+        s_dutch->reset();
+    }
+
+    // A CSV order to the Belgian shopping cart, changed by the fields given.
+    void configure(const std::map<std::string, std::string>& changes)
+    {
+        m_settings = {};
+        m_settings.Identity = "klant42";
+        m_settings.Schema = "CSV";
+        m_settings.CSV_char = ";";
+        m_settings.CSV_art = 1;
+        m_settings.CSV_aant = 2;
+        m_settings.DirectERP = "0";
+        m_settings.Filiaal = "BEL";
+        m_settings.lang = "NL";
+        m_settings.MapIn = m_input;
+        m_settings.Extentie = "*.csv";
+        for (const auto& [name, value] : changes) {
+            m_settings.*config::findConfigField(name)->text = value;
+        }
+    }
+
+    void addInput(const std::string& name, const std::string& text = "3125021;12\r\n8212503;2,5\r\n")
+    {
+        writeText(m_input + "/" + name, text);
+    }
+
+    // The window as it opens: the list filled, only the first file ticked.
+    TestWindow& open()
+    {
+        m_window = std::make_unique<TestWindow>(m_settings);
+        return *m_window;
+    }
+
+    void send()
+    {
+        std::filesystem::remove(m_work + "/dtbs.xml");
+        convert::Conversion conversion(m_settings, m_work, m_messages, m_clock);
+        const commands::CommandContext context { m_settings, m_deployment, m_work, m_programFolder, m_messages,
+            m_clock };
+        commands::SendOrderCommand(context, *m_window, conversion).run();
+        EXPECT_EQ(m_window->busyDepth, 0) << "the busy pointer is left on";
+    }
+
+    std::string opened() const { return platform::readFile(m_home.file("opened.txt")).value_or(""); }
+    std::string document() const { return platform::readFile(m_work + "/dtbs.xml").value_or(""); }
+    static std::string body(WebshopPeer& shop) { return WireRequest::parse(shop.lastRequest()).body; }
+
+    static inline WebshopPeer* s_belgian = nullptr;
+    static inline WebshopPeer* s_dutch = nullptr;
+
+    TempDir m_home;
+    TempDir m_program;
+    std::string m_programFolder = m_program.path();
+    std::string m_work = m_home.file("VARO");
+    std::string m_input = m_home.file("in");
+    testing_support::ScopedEnv m_path;
+    config::Settings m_settings;
+    platform::Deployment m_deployment;
+    platform::FixedClock m_clock { { 2026, 12, 8 } };
+    RecordingMessages m_messages;
+    std::unique_ptr<TestWindow> m_window;
+};
+
+TEST_F(SendOrderCommand, PostsTheTickedFileAndOpensTheLoginPage)
+{
+    addInput("a.csv");
+    addInput("b.csv");
+    open();
+    send();
+
+    EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
+    EXPECT_EQ(m_messages.last().caption, "Upload order");
+    EXPECT_EQ(m_messages.last().icon, platform::MessageIcon::Information);
+    EXPECT_EQ(m_window->captions, (std::vector<std::string> { "Momentje", "Verzonden" }));
+    EXPECT_EQ(m_window->busyStretches, 2) << "conversion and post";
+    EXPECT_EQ(opened(), "https://" + s_belgian->hostPort() + "/nl/klant/account/login/\n");
+    ASSERT_FALSE(document().empty());
+    EXPECT_NE(document().find("klant42"), std::string::npos);
+    EXPECT_EQ(body(*s_belgian), document());
+    EXPECT_EQ(body(*s_dutch), "");
+    EXPECT_TRUE(m_window->closed) << "the program ends after a post";
+    EXPECT_TRUE(std::filesystem::exists(m_input + "/a.csv")) << "Bestand_del is off";
+    EXPECT_EQ(m_window->refills, 0);
+}
+
+TEST_F(SendOrderCommand, StopsAtTwoTickedFilesWithoutTouchingAnything)
+{
+    configure({ { "Besteleenheid", "MTR" } });
+    addInput("a.csv");
+    addInput("b.csv");
+    open().ticks = { true, true };
+    std::filesystem::remove(m_program.file("lgt.dbf")); // opening the table would be reported
+    send();
+
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages.last().text, "Meerdere bestanden niet mogelijk");
+    EXPECT_EQ(m_messages.last().caption, "Konekta");
+    EXPECT_EQ(m_messages.last().icon, platform::MessageIcon::Information);
+    EXPECT_TRUE(m_window->captions.empty());
+    EXPECT_FALSE(m_window->closed);
+    EXPECT_FALSE(std::filesystem::exists(m_work + "/dtbs.xml"));
+    EXPECT_EQ(body(*s_belgian), "");
+}
+
+TEST_F(SendOrderCommand, ReportsNoDataWhenNothingWasConverted)
+{
+    struct Case
+    {
+        const char* label;
+        std::map<std::string, std::string> settings;
+        bool untick;
+    };
+    const Case cases[] = {
+        { "no ticked file", {}, true },
+        { "empty Schema", { { "Schema", "" } }, false },
+        { "unknown Schema runs no reader", { { "Schema", "csv" } }, false },
+        { "a file without lines", { { "Extentie", "*.txt" } }, false },
+    };
+    addInput("a.csv");
+    addInput("empty.txt", "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        m_messages.clear();
+        configure(c.settings);
+        open();
+        if (c.untick) {
+            m_window->clearTicks();
+        }
+        const auto ticked = m_window->tickedFiles();
+        send();
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_EQ(m_messages.last().text, "Geen data in " + (ticked.empty() ? std::string() : ticked.front()));
+        EXPECT_EQ(m_messages.last().caption, "Transvo");
+        EXPECT_EQ(m_messages.last().icon, platform::MessageIcon::Information);
+        EXPECT_EQ(m_window->caption(), "Momentje");
+        EXPECT_FALSE(m_window->closed);
+        EXPECT_EQ(body(*s_belgian), "");
+    }
+}
+
+TEST_F(SendOrderCommand, DeletesTheSourceOnlyAfterTheWebshopAcceptedIt)
+{
+    configure({ { "Bestand_del", "YES" } });
+    addInput("a.csv");
+    addInput("b.csv");
+    open();
+    send();
+    EXPECT_FALSE(std::filesystem::exists(m_input + "/a.csv"));
+    EXPECT_EQ(m_window->refills, 1);
+    ASSERT_EQ(m_window->files.size(), 1u) << "the list is refilled";
+    EXPECT_EQ(m_window->files.front().name, "b.csv");
+    EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
+
+    ASSERT_TRUE(s_belgian->control("status=500 Internal Server Error"));
+    m_messages.clear();
+    m_messages.setNextAnswer(true);
+    open();
+    send();
+    EXPECT_TRUE(std::filesystem::exists(m_input + "/b.csv")) << "a refused order keeps its source";
+    EXPECT_EQ(m_window->refills, 0);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages.last().kind, RecordingMessages::Kind::Question);
+    EXPECT_EQ(m_messages.last().text,
+        "Webshop geeft volgende melding:\nHTTP/1.1 500 Internal Server Error\n\n"
+        "Druk Ja voor meer details");
+    EXPECT_EQ(m_messages.last().caption, "Fout bij order verzenden");
+    EXPECT_EQ(m_messages.last().icon, platform::MessageIcon::Critical);
+    EXPECT_EQ(m_window->caption(), "Fout bij verzenden");
+    EXPECT_EQ(opened(), "https://" + s_belgian->hostPort() + "/nl/klant/account/login/\n" + m_work + "/Page2.htm\n");
+    EXPECT_TRUE(m_window->closed);
+}
+
+TEST_F(SendOrderCommand, ReportsASourceItCannotDeleteAndRefillsTheList)
+{
+    configure({ { "Bestand_del", "YES" } });
+    addInput("a.csv");
+    addInput("b.csv");
+    open();
+    const std::string path = m_window->tickedFiles().front();
+    // Someone else takes the file away while the order is on its way.
+    m_window->whenAskedForTheShop = [path]() { std::filesystem::remove(path); };
+    send();
+    ASSERT_EQ(m_messages.size(), 2u);
+    EXPECT_EQ(m_messages.entries()[0].kind, RecordingMessages::Kind::Error);
+    EXPECT_EQ(m_messages.entries()[0].text, "Bestand " + path + " niet gewist.");
+    EXPECT_EQ(m_messages.entries()[1].text, "Order verzonden, zie winkelwagen in browser.");
+    EXPECT_EQ(m_window->refills, 1);
+    EXPECT_EQ(m_window->files.size(), 1u);
+}
+
+TEST_F(SendOrderCommand, KeepsTheSourceWhenTheWebshopCannotBeReached)
+{
+    configure({ { "Bestand_del", "YES" } });
+    addInput("a.csv");
+    m_deployment.webshopBe = "127.0.0.1:9";
+    open();
+    send();
+    EXPECT_TRUE(std::filesystem::exists(m_input + "/a.csv"));
+    ASSERT_FALSE(m_messages.empty());
+    EXPECT_EQ(m_messages.last().caption, "Fout bij order verzenden");
+    EXPECT_EQ(m_messages.last().text.rfind("Webshop geeft volgende melding:\n", 0), 0u);
+    EXPECT_EQ(m_messages.last().text.find("HTTP/1.1 200 OK"), std::string::npos);
+    EXPECT_EQ(m_window->caption(), "Fout bij verzenden");
+    EXPECT_EQ(opened(), "") << "answered No: Page2.htm stays closed";
+    EXPECT_TRUE(m_window->closed);
+}
+
+TEST_F(SendOrderCommand, OpensTheLoginPageOfTheBranchAndLanguage)
+{
+    struct Case
+    {
+        const char* filiaal;
+        const char* lang;
+        const char* directErp;
+        bool dutchHost;
+        const char* path; // nullptr: no browser, the ERP message
+    };
+    const Case cases[] = {
+        { "BEL", "FR", "0", false, "/fr/klant/account/login/" },
+        { "BEL", "fr", "0", false, "/nl/klant/account/login/" },
+        { "BEL", "DE", "0", false, "/nl/klant/account/login/" },
+        { "NED", "FR", "0", true, "/klant/account/login/" },
+        { "bel", "FR", "0", true, "/klant/account/login/" },
+        { "BEL", "NL", "1", false, nullptr },
+        { "NED", "NL", "", true, nullptr },
+    };
+    addInput("a.csv");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.filiaal) + " " + c.lang + " DirectERP " + c.directErp);
+        std::filesystem::remove(m_home.file("opened.txt"));
+        m_messages.clear();
+        configure({ { "Filiaal", c.filiaal }, { "lang", c.lang }, { "DirectERP", c.directErp } });
+        open();
+        send();
+        WebshopPeer& shop = c.dutchHost ? *s_dutch : *s_belgian;
+        EXPECT_EQ(body(shop), document());
+        EXPECT_EQ(m_window->caption(), "Verzonden");
+        if (c.path) {
+            EXPECT_EQ(opened(), "https://" + shop.hostPort() + c.path + "\n");
+            EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
+        } else {
+            EXPECT_EQ(opened(), "");
+            EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order opgeladen in ERP-systeem." });
+            EXPECT_EQ(m_messages.last().caption, "Upload order");
+        }
+    }
+}
+
+TEST_F(SendOrderCommand, PostsToTheChosenShopButOpensTheBranchLoginPage)
+{
+    configure({ { "Webpagina", "YES" }, { "Filiaal", "NED" } });
+    addInput("a.csv");
+    open().belgianChosen = true;
+    send();
+    EXPECT_EQ(body(*s_belgian), document());
+    EXPECT_EQ(body(*s_dutch), "");
+    EXPECT_EQ(opened(), "https://" + s_dutch->hostPort() + "/klant/account/login/\n");
+}
+
+TEST_F(SendOrderCommand, SaysWhenTheBrowserCannotStart)
+{
+    addInput("a.csv");
+    writeText(m_home.file("xdg-exit"), "3\n");
+    open();
+    send();
+    EXPECT_EQ(m_messages.texts(),
+        (std::vector<std::string> { "Order verzonden, zie winkelwagen in browser.", "Kan browser niet starten." }));
+    EXPECT_EQ(m_messages.last().kind, RecordingMessages::Kind::Error);
+}
+
+TEST_F(SendOrderCommand, TurnsMetresIntoPipesThroughTheInstalledTable)
+{
+    // 3125021 comes in pipes of 3 m; 8212503 is sold by the piece (length 1), 2,5 m -> 3.
+    configure({ { "Besteleenheid", "MTR" } });
+    addInput("a.csv", "3125021;12\r\n8212503;2,5\r\n0000000;2,5\r\n");
+    open();
+    send();
+    const std::string xml = document();
+    EXPECT_NE(xml.find("lineNumber=\"1\" requestedDeliveryDate=\"2026-12-10\" quantity=\"4\""), std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find("lineNumber=\"2\" requestedDeliveryDate=\"2026-12-10\" quantity=\"3\""), std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find("lineNumber=\"3\" requestedDeliveryDate=\"2026-12-10\" quantity=\"2,5\""), std::string::npos)
+        << xml;
+}
+
+TEST_F(SendOrderCommand, GoesOnWithoutTheTableWhenItIsMissing)
+{
+    configure({ { "Besteleenheid", "MTR" } });
+    addInput("a.csv", "3125021;12\r\n");
+    std::filesystem::remove(m_program.file("lgt.dbf"));
+    open();
+    send();
+    ASSERT_GE(m_messages.size(), 2u);
+    EXPECT_EQ(m_messages.entries().front().text, m_program.path() + "/lgt.dbf ERROR of database in gebruik");
+    EXPECT_NE(document().find("quantity=\"12\""), std::string::npos);
+}
+
+// A name the file system holds as Latin-1 bytes is no valid UTF-8; it must reach the reader and
+// the deletion unchanged, not a look-alike with replacement characters.
+TEST_F(SendOrderCommand, HandlesANameThatIsNoValidUtf8)
+{
+    configure({ { "Bestand_del", "YES" } });
+    const std::string name = "bestelling caf\xE9.csv";
+    addInput(name);
+    open();
+    ASSERT_EQ(m_window->tickedFiles(), std::vector<std::string> { m_input + "/" + name });
+    send();
+    EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
+    EXPECT_NE(document().find("3125021"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(m_input + "/" + name));
+    EXPECT_TRUE(m_window->files.empty());
+}
+
+} // namespace
