@@ -4,10 +4,7 @@
 #include "config/ConfigFields.h"
 
 #include "RecordingMessages.h"
-#include "ScopedEnv.h"
-#include "TempDir.h"
-#include "platform/Files.h"
-#include "transfer/WebshopPeer.h"
+#include "SendOrderWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +16,6 @@ using testing_support::RecordingMessages;
 using testing_support::TempDir;
 
 namespace {
-
-void writeText(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // The main window as a command sees it: the input folder's files with their ticks, the send
 // button's caption, the BE/NL choice, the busy pointer and whether it was closed.
@@ -92,48 +84,16 @@ public:
     int refills = 0;
 };
 
-// The command's whole way from a ticked file to the webshop, through the real readers, the real
-// pipe-length table of the build and two real local webshops (one per branch). The browser is
-// xdg-open on PATH: a script that notes what it was asked to open.
-class SendOrderCommand : public ::testing::Test
+// The command's whole way from a ticked file to the webshop, through the real readers.
+class SendOrderCommand : public SendOrderWorld
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_belgian = new WebshopPeer();
-        s_dutch = new WebshopPeer();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_belgian;
-        delete s_dutch;
-    }
-
     SendOrderCommand()
-        : m_path("PATH", (m_home.file("bin") + ":" + std::getenv("PATH")).c_str())
     {
-        std::filesystem::create_directories(m_work);
-        std::filesystem::create_directories(m_input);
-        std::filesystem::create_directories(m_home.file("bin"));
-        writeText(m_home.file("bin/xdg-open"),
-            "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + m_home.file("opened.txt") + "'\nexit $(cat '"
-                + m_home.file("xdg-exit") + "' 2>/dev/null || echo 0)\n");
-        std::filesystem::permissions(m_home.file("bin/xdg-open"), std::filesystem::perms::owner_all);
-        for (const char* name : { "lgt.dbf", "lgt.CDX" }) {
-            std::filesystem::copy_file(std::string(TRANSVO_BIN_DIR) + "/" + name, m_program.file(name));
-        }
         m_deployment.webshopBe = s_belgian->hostPort();
         m_deployment.webshopNl = s_dutch->hostPort();
         m_deployment.tlsCaFile = s_belgian->caFile();
         configure({});
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_belgian->isRunning()) << s_belgian->log();
-        ASSERT_TRUE(s_dutch->isRunning()) << s_dutch->log();
-        s_belgian->reset();
-        s_dutch->reset();
     }
 
     // A CSV order to the Belgian shopping cart, changed by the fields given.
@@ -155,11 +115,6 @@ protected:
         }
     }
 
-    void addInput(const std::string& name, const std::string& text = "3125021;12\r\n8212503;2,5\r\n")
-    {
-        writeText(m_input + "/" + name, text);
-    }
-
     // The window as it opens: the list filled, only the first file ticked.
     TestWindow& open()
     {
@@ -177,19 +132,6 @@ protected:
         EXPECT_EQ(m_window->busyDepth, 0) << "the busy pointer is left on";
     }
 
-    std::string opened() const { return platform::readFile(m_home.file("opened.txt")).value_or(""); }
-    std::string document() const { return platform::readFile(m_work + "/dtbs.xml").value_or(""); }
-    static std::string body(WebshopPeer& shop) { return WireRequest::parse(shop.lastRequest()).body; }
-
-    static inline WebshopPeer* s_belgian = nullptr;
-    static inline WebshopPeer* s_dutch = nullptr;
-
-    TempDir m_home;
-    TempDir m_program;
-    std::string m_programFolder = m_program.path();
-    std::string m_work = m_home.file("VARO");
-    std::string m_input = m_home.file("in");
-    testing_support::ScopedEnv m_path;
     config::Settings m_settings;
     platform::Deployment m_deployment;
     platform::FixedClock m_clock { { 2026, 12, 8 } };
@@ -363,7 +305,7 @@ TEST_F(SendOrderCommand, OpensTheLoginPageOfTheBranchAndLanguage)
     addInput("a.csv");
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.filiaal) + " " + c.lang + " DirectERP " + c.directErp);
-        std::filesystem::remove(m_home.file("opened.txt"));
+        forgetOpened();
         m_messages.clear();
         configure({ { "Filiaal", c.filiaal }, { "lang", c.lang }, { "DirectERP", c.directErp } });
         open();
@@ -396,7 +338,7 @@ TEST_F(SendOrderCommand, PostsToTheChosenShopButOpensTheBranchLoginPage)
 TEST_F(SendOrderCommand, SaysWhenTheBrowserCannotStart)
 {
     addInput("a.csv");
-    writeText(m_home.file("xdg-exit"), "3\n");
+    setBrowserExit(3);
     open();
     send();
     EXPECT_EQ(m_messages.texts(),

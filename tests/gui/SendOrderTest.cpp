@@ -2,9 +2,7 @@
 
 #include "GuiTestSupport.h"
 #include "RecordingMessages.h"
-#include "TempDir.h"
-#include "platform/Files.h"
-#include "transfer/WebshopPeer.h"
+#include "commands/SendOrderWorld.h"
 
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -13,58 +11,23 @@
 #include <memory>
 
 using gui_test::writeConfig;
-using gui_test::writeText;
 using testing_support::RecordingMessages;
-using testing_support::TempDir;
 
 namespace {
 
 // One order per outcome through the real window, end to end: the command's own rules are tested
-// headless with the command; here the window's part in them. The browser is xdg-open on PATH: a
-// script that notes what it was asked to open.
-class SendOrder : public ::testing::Test
+// headless with the command; here the window's part in them.
+class SendOrder : public SendOrderWorld
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_belgian = new WebshopPeer();
-        s_dutch = new WebshopPeer();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_belgian;
-        delete s_dutch;
-    }
-
     SendOrder()
         : m_appData("AppData", m_home.path().c_str())
-        , m_work(m_home.file("VARO"))
-        , m_input(m_home.file("in"))
-        , m_path("PATH", (m_home.file("bin") + ":" + std::getenv("PATH")).c_str())
     {
-        std::filesystem::create_directories(m_work);
-        std::filesystem::create_directories(m_input);
-        std::filesystem::create_directories(m_home.file("bin"));
-        writeText(m_home.file("bin/xdg-open"),
-            "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + m_home.file("opened.txt") + "'\nexit $(cat '"
-                + m_home.file("xdg-exit") + "' 2>/dev/null || echo 0)\n");
-        std::filesystem::permissions(m_home.file("bin/xdg-open"), std::filesystem::perms::owner_all);
-        for (const char* name : { "lgt.dbf", "lgt.CDX" }) {
-            std::filesystem::copy_file(std::string(TRANSVO_BIN_DIR) + "/" + name, m_program.file(name));
-        }
         // The start-up update check of the Belgian branch meets a closed port and stays local.
         writeText(m_program.file("deployment.ini"),
             "[webshop]\nbe = " + s_belgian->hostPort() + "\nnl = " + s_dutch->hostPort()
                 + "\n[lengths]\ncheck = 127.0.0.1:9\nupdate = 127.0.0.1:9\n[tls]\nca_file = " + s_belgian->caFile()
                 + "\n");
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_belgian->isRunning()) << s_belgian->log();
-        ASSERT_TRUE(s_dutch->isRunning()) << s_dutch->log();
-        s_belgian->reset();
-        s_dutch->reset();
     }
 
     void configure(std::map<std::string, std::string> values)
@@ -82,11 +45,6 @@ protected:
         writeConfig(m_work, values);
     }
 
-    void addInput(const std::string& name, const std::string& text = "3125021;12\r\n8212503;2,5\r\n")
-    {
-        writeText(m_input + "/" + name, text);
-    }
-
     TRANSFER& open()
     {
         m_window = std::make_unique<TRANSFER>(m_messages, m_program.path(), m_clock);
@@ -98,19 +56,8 @@ protected:
     void send() { m_window->PBT_SENDORDER(); }
 
     std::string caption() const { return m_window->controls.PBT_SENDORDER->text().toStdString(); }
-    std::string opened() const { return platform::readFile(m_home.file("opened.txt")).value_or(""); }
-    std::string document() const { return platform::readFile(m_work + "/dtbs.xml").value_or(""); }
-    static std::string body(WebshopPeer& shop) { return WireRequest::parse(shop.lastRequest()).body; }
 
-    static inline WebshopPeer* s_belgian = nullptr;
-    static inline WebshopPeer* s_dutch = nullptr;
-
-    TempDir m_home;
-    TempDir m_program;
     gui_test::ScopedEnv m_appData;
-    std::string m_work;
-    std::string m_input;
-    gui_test::ScopedEnv m_path;
     platform::FixedClock m_clock { { 2026, 12, 8 } };
     RecordingMessages m_messages;
     std::unique_ptr<TRANSFER> m_window;
