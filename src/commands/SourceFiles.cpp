@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <utility>
 
 namespace commands {
 
@@ -47,23 +48,13 @@ bool wildcardMatch(std::string_view name, std::string_view pattern)
     return p == pattern.size();
 }
 
-struct LocalStamp
+// The last write as the list shows it: "HH:MM:SS" and "YYYY-MM-DD", local time.
+std::pair<std::string, std::string> writeStamp(std::time_t written)
 {
-    std::string time; // "HH:MM:SS"
-    std::string date; // "YYYY-MM-DD"
-};
-
-LocalStamp localStamp(std::time_t when)
-{
-    std::tm local {};
-#ifdef _WIN32
-    localtime_s(&local, &when);
-#else
-    localtime_r(&when, &local);
-#endif
+    const platform::LocalTime local = platform::localTime(written);
     char time[64];
-    std::snprintf(time, sizeof time, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
-    return { time, platform::formatDate({ local.tm_year + 1900, local.tm_mon + 1, local.tm_mday }) };
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", local.hour, local.minute, local.second);
+    return { time, platform::formatDate(local.date) };
 }
 
 // An ordinary file, or a link to one, with its last write. Hidden files (a leading dot) and
@@ -137,8 +128,8 @@ std::vector<SourceFile> listSourceFiles(const std::string& folder, const std::st
         const std::string path = platform::joinPath(searchFolder, name);
         std::time_t written = 0;
         if (isListedFile(name, path, written)) {
-            LocalStamp stamp = localStamp(written);
-            files.push_back({ name, path, std::move(stamp.time), std::move(stamp.date) });
+            auto [time, date] = writeStamp(written);
+            files.push_back({ name, path, std::move(time), std::move(date) });
         }
     }
     std::sort(files.begin(), files.end(),

@@ -58,16 +58,21 @@ std::string formatDate(const Date& date)
     return text;
 }
 
-Date SystemClock::today() const
+LocalTime localTime(std::time_t when)
 {
-    const std::time_t now = std::time(nullptr);
     std::tm local {};
 #ifdef _WIN32
-    localtime_s(&local, &now);
+    localtime_s(&local, &when);
 #else
-    localtime_r(&now, &local);
+    localtime_r(&when, &local);
 #endif
-    return Date { local.tm_year + 1900, local.tm_mon + 1, local.tm_mday };
+    return { Date { local.tm_year + 1900, local.tm_mon + 1, local.tm_mday }, local.tm_hour, local.tm_min,
+        local.tm_sec };
+}
+
+Date SystemClock::today() const
+{
+    return localTime(std::time(nullptr)).date;
 }
 
 } // namespace platform

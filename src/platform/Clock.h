@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <string>
 
 namespace platform {
@@ -8,7 +9,7 @@ struct Date
 {
     int year = 1970;
     int month = 1; // 1..12
-    int day = 1;   // 1..31
+    int day = 1; // 1..31
 
     friend bool operator==(const Date&, const Date&) = default;
     friend auto operator<=>(const Date&, const Date&) = default;
@@ -24,6 +25,16 @@ bool isValidDate(const Date& date);
 
 // The date as "YYYY-MM-DD", the program's date format.
 std::string formatDate(const Date& date);
+
+// A moment as the clocks of the system's time zone show it.
+struct LocalTime
+{
+    Date date;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+LocalTime localTime(std::time_t when);
 
 // Source of "today". The program uses the system clock; tests pass a clock set to a chosen day.
 class Clock
