@@ -9,9 +9,10 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "ui/BusyPointer.h"
-#include "ui/DialogLayout.h"
+#include "ui/DialogBuilder.h"
 #include "ui/Images.h"
 #include "ui/MenuLayout.h"
+#include "ui/ModalDialog.h"
 #include "ui/QtMessages.h"
 
 #include <QFile>
@@ -22,7 +23,6 @@
 #include <QStyle>
 
 #include <filesystem>
-#include <optional>
 
 namespace {
 
@@ -63,39 +63,24 @@ TRANSFER::~TRANSFER() = default;
 
 void TRANSFER::buildWindow()
 {
-    const ui::DialogLayout layout = ui::DialogLayout::load(QStringLiteral("TRANSFER"));
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("TRANSFER_CLIENT"));
-    layout.build(client);
+    const ui::DialogLayout layout = s_form.build(client, m_controls);
     setCentralWidget(client);
     setObjectName(layout.name());
     setWindowTitle(layout.caption());
     setAccessibleName(layout.caption());
     setWindowIcon(ui::A_ICOON());
-    setFont(layout.dialogFont());
-
-    layout.bind(this, "GROUPBOX3", controls.GROUPBOX3);
-    layout.bind(this, "PBT_SENDORDER", controls.PBT_SENDORDER);
-    layout.bind(this, "PBT_MAIL", controls.PBT_MAIL);
-    layout.bind(this, "LISTVIEW_TRANSFER", controls.LISTVIEW_TRANSFER);
-    layout.bind(this, "GROUPBOX5", controls.GROUPBOX5);
-    layout.bind(this, "PBT_EXTRA", controls.PBT_EXTRA);
-    layout.bind(this, "ICO_ORD_OFF", controls.ICO_ORD_OFF);
-    layout.bind(this, "ICO_ORD_ON", controls.ICO_ORD_ON);
-    layout.bind(this, "TXT_SCHEMA", controls.TXT_SCHEMA);
-    layout.bind(this, "RBT_BE", controls.RBT_BE);
-    layout.bind(this, "RBT_NL", controls.RBT_NL);
-    layout.bind(this, "ICO_BENL", controls.ICO_BENL);
-    layout.bind(this, "RADIOBUTTONGROUP1", controls.RADIOBUTTONGROUP1);
+    setFont(ui::dialogFont(layout));
 
     const QMap<QString, QAction*> commands = ui::MenuLayout::load(QStringLiteral("TRANSFER_MENU")).build(menuBar());
     connect(commands.value(QStringLiteral("TRANSFER_TABS")), &QAction::triggered, this, &TRANSFER::showSettings);
     connect(commands.value(QStringLiteral("INFO")), &QAction::triggered, this, &TRANSFER::showInfo);
     connect(commands.value(QStringLiteral("HELPCONTENTS")), &QAction::triggered, this, &TRANSFER::HELPCONTENTS);
 
-    connect(controls.PBT_SENDORDER, &QPushButton::clicked, this, &TRANSFER::PBT_SENDORDER);
-    connect(controls.PBT_MAIL, &QPushButton::clicked, this, &TRANSFER::PBT_MAIL);
-    connect(controls.PBT_EXTRA, &QPushButton::clicked, this, &TRANSFER::PBT_EXTRA);
+    connect(m_controls.PBT_SENDORDER, &QPushButton::clicked, this, &TRANSFER::PBT_SENDORDER);
+    connect(m_controls.PBT_MAIL, &QPushButton::clicked, this, &TRANSFER::PBT_MAIL);
+    connect(m_controls.PBT_EXTRA, &QPushButton::clicked, this, &TRANSFER::PBT_EXTRA);
     // The window's help context: F1 opens the help at its topic.
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, &TRANSFER::HELPCONTENTS);
@@ -109,7 +94,7 @@ void TRANSFER::openingSequence()
 {
     m_workFolder = platform::workFolder(m_programFolder);
     readSettings();
-    ui::setCaption(controls.TXT_SCHEMA, QString::fromStdString(m_settings.Schema));
+    ui::setCaption(m_controls.TXT_SCHEMA, QString::fromStdString(m_settings.Schema));
     LISTVIEWCOLUMNS_FILL();
     {
         ui::BusyPointer busy;
@@ -118,8 +103,8 @@ void TRANSFER::openingSequence()
         }
     }
     const bool mails = m_settings.ICM == "ML" && m_settings.Schema == "ICM";
-    controls.PBT_SENDORDER->setVisible(!mails);
-    controls.PBT_MAIL->setVisible(mails);
+    m_controls.PBT_SENDORDER->setVisible(!mails);
+    m_controls.PBT_MAIL->setVisible(mails);
     showOrderInfoState();
     deleteLeftoverDocument();
     if (m_settings.isBelgian()) {
@@ -163,25 +148,25 @@ void TRANSFER::runLengthsUpdateCheck()
 void TRANSFER::showShopChoice()
 {
     const bool choice = m_settings.Webpagina == "YES";
-    controls.RBT_BE->setVisible(choice);
-    controls.RBT_NL->setVisible(choice);
-    controls.RADIOBUTTONGROUP1->setVisible(choice);
-    controls.ICO_BENL->setVisible(choice);
+    m_controls.RBT_BE->setVisible(choice);
+    m_controls.RBT_NL->setVisible(choice);
+    m_controls.RADIOBUTTONGROUP1->setVisible(choice);
+    m_controls.ICO_BENL->setVisible(choice);
     if (choice) {
-        (m_settings.isBelgian() ? controls.RBT_BE : controls.RBT_NL)->setChecked(true);
+        (m_settings.isBelgian() ? m_controls.RBT_BE : m_controls.RBT_NL)->setChecked(true);
     }
 }
 
 void TRANSFER::showOrderInfoState()
 {
     const bool waiting = platform::fileSize(platform::joinPath(m_workFolder, "orderkop.txt")) > 0;
-    controls.ICO_ORD_OFF->setVisible(!waiting);
-    controls.ICO_ORD_ON->setVisible(waiting);
+    m_controls.ICO_ORD_OFF->setVisible(!waiting);
+    m_controls.ICO_ORD_ON->setVisible(waiting);
 }
 
 void TRANSFER::LISTVIEWCOLUMNS_FILL()
 {
-    QTreeWidget* list = controls.LISTVIEW_TRANSFER;
+    QTreeWidget* list = m_controls.LISTVIEW_TRANSFER;
     QStringList captions;
     for (const Column& column : kColumns) {
         captions << QString::fromLatin1(column.caption);
@@ -192,7 +177,7 @@ void TRANSFER::LISTVIEWCOLUMNS_FILL()
     list->header()->setStretchLastSection(false);
     // Widths count characters of the dialog's average letter, plus the cell's own margins and, in
     // the first column, the check box, so "HH:MM:SS" and "YYYY-MM-DD" just fit.
-    const int character = ui::DialogLayout::baseUnits(list->font()).x;
+    const int character = ui::baseUnits(list->font()).x;
     const int margin = 2 * list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 6;
     const int checkBox = list->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, list) + 4;
     for (int i = 0; i < list->columnCount(); ++i) {
@@ -202,7 +187,7 @@ void TRANSFER::LISTVIEWCOLUMNS_FILL()
 
 void TRANSFER::LISTVIEW_FILL()
 {
-    QTreeWidget* list = controls.LISTVIEW_TRANSFER;
+    QTreeWidget* list = m_controls.LISTVIEW_TRANSFER;
     list->clear();
     const std::vector<commands::SourceFile> files = commands::listSourceFiles(m_settings.MapIn, m_settings.Extentie);
     for (size_t i = 0; i < files.size(); ++i) {
@@ -223,7 +208,7 @@ void TRANSFER::LISTVIEW_FILL()
 std::vector<std::string> TRANSFER::tickedFiles() const
 {
     std::vector<std::string> paths;
-    const QTreeWidget* list = controls.LISTVIEW_TRANSFER;
+    const QTreeWidget* list = m_controls.LISTVIEW_TRANSFER;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
         if (item->checkState(0) == Qt::Checked) {
@@ -235,7 +220,7 @@ std::vector<std::string> TRANSFER::tickedFiles() const
 
 void TRANSFER::clearTicks()
 {
-    QTreeWidget* list = controls.LISTVIEW_TRANSFER;
+    QTreeWidget* list = m_controls.LISTVIEW_TRANSFER;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         list->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
     }
@@ -243,7 +228,7 @@ void TRANSFER::clearTicks()
 
 void TRANSFER::setSendCaption(const std::string& caption)
 {
-    QPushButton* button = controls.PBT_SENDORDER;
+    QPushButton* button = m_controls.PBT_SENDORDER;
     button->setText(QString::fromStdString(caption));
     button->setAccessibleName(button->text());
     // The window does not return to its event loop until the command ends; show the caption now.
@@ -252,7 +237,7 @@ void TRANSFER::setSendCaption(const std::string& caption)
 
 bool TRANSFER::isBelgianShopChosen() const
 {
-    return controls.RBT_BE->isChecked();
+    return m_controls.RBT_BE->isChecked();
 }
 
 void TRANSFER::beginBusy()
@@ -275,9 +260,7 @@ void TRANSFER::sendOrder()
     commands::SendOrderCommand(commandContext(), *this, *m_conversion).run();
 }
 
-void TRANSFER::PBT_MAIL()
-{
-}
+void TRANSFER::PBT_MAIL() { }
 
 void TRANSFER::PBT_EXTRA()
 {
@@ -285,18 +268,11 @@ void TRANSFER::PBT_EXTRA()
     showOrderInfoState();
 }
 
-void TRANSFER::showSettings()
-{
-}
+void TRANSFER::showSettings() { }
 
 void TRANSFER::showInfo()
 {
-    ::INFO dialog(this);
-    std::optional<ui::QtMessages::OwnerScope> owner;
-    if (auto* boxes = dynamic_cast<ui::QtMessages*>(&m_messages)) {
-        owner.emplace(*boxes, &dialog);
-    }
-    dialog.exec();
+    ui::runModal<::INFO>(this);
 }
 
 void TRANSFER::HELPCONTENTS()

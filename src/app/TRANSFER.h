@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/Deployment.h"
 #include "platform/Messages.h"
+#include "ui/ControlSet.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -64,26 +65,6 @@ public:
     // Shows ICO_ORD_ON when orderkop.txt holds data, ICO_ORD_OFF otherwise.
     void showOrderInfoState();
 
-    // The controls, named as in the layout; a struct of their own because the button handlers
-    // carry the buttons' names.
-    struct Controls
-    {
-        QGroupBox* GROUPBOX3 = nullptr;
-        QPushButton* PBT_SENDORDER = nullptr;
-        QPushButton* PBT_MAIL = nullptr;
-        QTreeWidget* LISTVIEW_TRANSFER = nullptr;
-        QGroupBox* GROUPBOX5 = nullptr;
-        QPushButton* PBT_EXTRA = nullptr;
-        QLabel* ICO_ORD_OFF = nullptr;
-        QLabel* ICO_ORD_ON = nullptr;
-        QLabel* TXT_SCHEMA = nullptr;
-        QRadioButton* RBT_BE = nullptr;
-        QRadioButton* RBT_NL = nullptr;
-        QLabel* ICO_BENL = nullptr;
-        QGroupBox* RADIOBUTTONGROUP1 = nullptr;
-    };
-    Controls controls;
-
 public slots:
     void PBT_SENDORDER() { sendOrder(); }
     void PBT_MAIL();
@@ -92,6 +73,26 @@ public slots:
     void showInfo();
 
 private:
+    // The controls, named as in the layout. The button handlers carry the buttons' names, so the
+    // controls live in a struct of their own.
+    struct Controls : ui::ControlSet
+    {
+        UI_CONTROL(QGroupBox, GROUPBOX3);
+        UI_CONTROL(QPushButton, PBT_SENDORDER);
+        UI_CONTROL(QPushButton, PBT_MAIL);
+        UI_CONTROL(QTreeWidget, LISTVIEW_TRANSFER);
+        UI_CONTROL(QGroupBox, GROUPBOX5);
+        UI_CONTROL(QPushButton, PBT_EXTRA);
+        UI_CONTROL(QLabel, ICO_ORD_OFF);
+        UI_CONTROL(QLabel, ICO_ORD_ON);
+        UI_CONTROL(QLabel, TXT_SCHEMA);
+        UI_CONTROL(QRadioButton, RBT_BE);
+        UI_CONTROL(QRadioButton, RBT_NL);
+        UI_CONTROL(QLabel, ICO_BENL);
+        UI_CONTROL(QGroupBox, RADIOBUTTONGROUP1);
+    };
+    static inline const ui::Form<Controls> s_form { "TRANSFER" };
+
     void buildWindow();
     void openingSequence();
     void readSettings();
@@ -110,4 +111,5 @@ private:
     config::Settings m_settings;
     std::unique_ptr<convert::Conversion> m_conversion;
     HelpWindow* m_helpWindow = nullptr;
+    Controls m_controls;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ControlSet.h"
+
 #include <QDialog>
 #include <QLabel>
 
@@ -12,7 +14,13 @@ class INFO : public QDialog
 public:
     explicit INFO(QWidget* owner);
 
-    QLabel* FIXEDTEXT2 = nullptr;
-    QLabel* FIXEDTEXT3 = nullptr;
-    QLabel* FIXEDTEXT4 = nullptr;
+private:
+    struct Controls : ui::ControlSet
+    {
+        UI_CONTROL(QLabel, FIXEDTEXT2);
+        UI_CONTROL(QLabel, FIXEDTEXT3);
+        UI_CONTROL(QLabel, FIXEDTEXT4);
+    };
+    static inline const ui::Form<Controls> s_form { "INFO" };
+    Controls m_controls;
 };

@@ -52,7 +52,7 @@ std::optional<MenuLayout> MenuLayout::parse(const QString& text, QString* error)
     int depth = 0;
     const bool read = forEachTableRow(
         text,
-        [&](const QStringList& cells, QString* reason) {
+        [&](const QStringList& cells, int, QString* reason) {
             if (!haveName) {
                 if (cells.size() >= 3 && cells[0] == QLatin1String("menu")) {
                     menu.m_name = cells[2];

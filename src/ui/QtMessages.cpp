@@ -1,8 +1,9 @@
 #include "ui/QtMessages.h"
 
+#include "ui/ModalDialog.h"
+
 #include <QAbstractButton>
 #include <QApplication>
-#include <QGuiApplication>
 #include <QMessageBox>
 
 namespace ui {
@@ -42,17 +43,7 @@ int showBox(QWidget* owner, QMessageBox::Icon icon, const std::string& caption, 
         no->setText(QStringLiteral("Nee"));
         no->setAccessibleName(no->text());
     }
-    // A box that pops up during a long command must be answerable even though the command set
-    // the busy pointer.
-    const bool busy = QGuiApplication::overrideCursor() != nullptr;
-    if (busy) {
-        QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-    }
-    const int answer = box.exec();
-    if (busy) {
-        QGuiApplication::restoreOverrideCursor();
-    }
-    return answer;
+    return runModal(box);
 }
 
 } // namespace
@@ -74,19 +65,10 @@ bool QtMessages::question(const std::string& text, const std::string& caption, p
 
 QWidget* QtMessages::boxOwner() const
 {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
     return m_owner ? m_owner.data() : QApplication::activeWindow();
-}
-
-QtMessages::OwnerScope::OwnerScope(QtMessages& messages, QWidget* owner)
-    : m_messages(messages)
-    , m_previous(messages.owner())
-{
-    m_messages.setOwner(owner);
-}
-
-QtMessages::OwnerScope::~OwnerScope()
-{
-    m_messages.setOwner(m_previous);
 }
 
 } // namespace ui

@@ -7,8 +7,8 @@
 
 namespace ui {
 
-// Messages shown as modal message boxes. Each box is owned by the current owner window (the
-// main window, or the dialog an OwnerScope names), or by the active window when none is set.
+// Messages shown as modal message boxes. Each box is owned by the modal dialog that is open (see
+// runModal), else by the owner window set here (the main window), else by the active window.
 class QtMessages final : public platform::Messages
 {
 public:
@@ -18,21 +18,6 @@ public:
 
     QWidget* owner() const { return m_owner; }
     void setOwner(QWidget* owner) { m_owner = owner; }
-
-    // Makes a dialog the owner of every box shown while the scope lives, then gives the
-    // ownership back to whoever had it before.
-    class OwnerScope
-    {
-    public:
-        OwnerScope(QtMessages& messages, QWidget* owner);
-        ~OwnerScope();
-        OwnerScope(const OwnerScope&) = delete;
-        OwnerScope& operator=(const OwnerScope&) = delete;
-
-    private:
-        QtMessages& m_messages;
-        QPointer<QWidget> m_previous;
-    };
 
 private:
     QWidget* boxOwner() const;

@@ -1,4 +1,4 @@
-#include "ui/DialogLayout.h"
+#include "ui/DialogBuilder.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 using ui::BaseUnits;
+using ui::build;
 using ui::DialogLayout;
+using ui::toPixels;
 
 namespace {
 
@@ -48,27 +50,27 @@ TEST(DialogUnits, RoundLikeMulDiv)
         { -3, 6, 4, -5 }, { 0, 6, 4, 0 }, { 3, 6, 0, -1 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.a) + "*" + std::to_string(c.b) + "/" + std::to_string(c.c));
-        EXPECT_EQ(DialogLayout::mulDiv(c.a, c.b, c.c), c.expected);
+        EXPECT_EQ(ui::mulDiv(c.a, c.b, c.c), c.expected);
     }
 }
 
 TEST(DialogUnits, ConvertEachEdgeSoNeighboursStayFlush)
 {
     const BaseUnits base { 6, 13 };
-    EXPECT_EQ(DialogLayout::toPixels(QRect(8, 7, 236, 111), base), QRect(12, 11, 354, 181));
+    EXPECT_EQ(toPixels(QRect(8, 7, 236, 111), base), QRect(12, 11, 354, 181));
     // Two controls that touch in dialog units touch in pixels too, whatever the rounding.
-    const QRect left = DialogLayout::toPixels(QRect(3, 3, 5, 5), base);
-    const QRect right = DialogLayout::toPixels(QRect(8, 3, 5, 5), base);
+    const QRect left = toPixels(QRect(3, 3, 5, 5), base);
+    const QRect right = toPixels(QRect(8, 3, 5, 5), base);
     EXPECT_EQ(left.x() + left.width(), right.x());
 }
 
 TEST(DialogUnits, ComeFromThePinnedDialogFont)
 {
     const DialogLayout layout = parsed(kSample);
-    const QFont font = layout.dialogFont();
-    EXPECT_EQ(font.family(), "DejaVu Sans");
+    const QFont font = ui::dialogFont(layout);
+    EXPECT_EQ(font.family(), "Liberation Sans");
     EXPECT_DOUBLE_EQ(font.pointSizeF(), 8.0);
-    const BaseUnits base = DialogLayout::baseUnits(font);
+    const BaseUnits base = ui::baseUnits(font);
     // The average letter of an 8 point sans face on a 96 dpi screen is 6 or 7 pixels wide and
     // the face about 13 high; far off means the wrong font or the wrong formula.
     EXPECT_GE(base.x, 5);
@@ -77,11 +79,11 @@ TEST(DialogUnits, ComeFromThePinnedDialogFont)
     EXPECT_LE(base.y, 15);
 
     QWidget surface;
-    layout.build(&surface);
-    EXPECT_EQ(surface.size(), DialogLayout::toPixels(QRect(0, 0, 200, 100), base).size());
+    build(layout, &surface);
+    EXPECT_EQ(surface.size(), toPixels(QRect(0, 0, 200, 100), base).size());
     const auto* edit = surface.findChild<QLineEdit*>("SLE_CONTRACT");
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(edit->geometry(), DialogLayout::toPixels(QRect(48, 4, 60, 12), base));
+    EXPECT_EQ(edit->geometry(), toPixels(QRect(48, 4, 60, 12), base));
 }
 
 TEST(DialogLayoutTable, ReadsQuotesDashesAndFlags)
@@ -114,6 +116,22 @@ TEST(DialogLayoutTable, RejectsBrokenRowsWithTheirLine)
         { "dialog - D - 0 0 10 10\nbutton x1 PB x 0 0 10 10", "line 2: bad id 'x1'" },
         { "dialog - D - 0 0 10 10\nbutton - - x 0 0 10 10", "line 2: a control needs a name or an id" },
         { "dialog - D - 0 0 10 10\nbutton 1 PB x 0 0 99999 10", "line 2: bad number '99999'" },
+        { "dialog - D - 0 0 10 10\nbuton 1 PB x 0 0 10 10", "line 2: unknown kind 'buton'" },
+        { "dialog - D - 0 0 10 10\nbutton 1 PB x 0 0 10 10 defualt", "line 2: unknown flag 'defualt'" },
+        { "dialog - D - 0 0 10 10\nbutton 1 PB x 0 0 10 10 password",
+            "line 2: flag 'password' does not go with kind 'button'" },
+        { "dialog - D - 0 0 10 10 hidden", "line 1: flag 'hidden' does not go with kind 'dialog'" },
+        { "dialog - D - 0 0 10 10\nedit 1 E - 0 0 10 10 maxlength=x", "line 2: bad maxlength 'x'" },
+        { "dialog - D - 0 0 10 10\nedit 1 E - 0 0 10 10 maxlength", "line 2: flag 'maxlength' needs a value" },
+        { "dialog - D - 0 0 10 10\nedit 1 E - 0 0 10 10 readonly=yes", "line 2: flag 'readonly' takes no value" },
+        { "dialog - D - 0 0 10 10\nspin 1 S - 0 0 10 10 range=18,0", "line 2: bad range '18,0'" },
+        { "dialog - D - 0 0 10 10\ntext 1 T x 0 0 10 10 font=Tahoma", "line 2: bad font 'Tahoma'" },
+        { "dialog - D - 0 0 10 10\ntext 1 T x 0 0 10 10 color=0,300,0", "line 2: bad color '0,300,0'" },
+        { "dialog - D - 0 0 10 10\nicon 1 ICO_NONE - 0 0 10 10", "line 2: no image named 'ICO_NONE'" },
+        { "dialog - D - 0 0 10 10\nbutton 1 PB x 0 0 10 10 image=ICO_NONE", "line 2: bad image 'ICO_NONE'" },
+        { "dialog - D - 0 0 10 10\nedit 1 E - 0 0 10 10\n\nedit 2 E - 0 0 10 10", "line 4: E is named twice (line 2)" },
+        { "dialog - D - 0 0 10 10\nedit 1 E - 0 0 10 10 label=TXT_E", "line 2: label 'TXT_E' names no control" },
+        { "dialog - D - 0 0 10 10\ndialog - D - 0 0 10 10", "line 2: only the first row may be the dialog" },
     };
     for (const auto& [text, reason] : cases) {
         SCOPED_TRACE(text);
@@ -126,7 +144,7 @@ TEST(DialogLayoutTable, RejectsBrokenRowsWithTheirLine)
 TEST(DialogLayoutBuild, NamesEveryControlForScreenReaders)
 {
     QWidget surface;
-    parsed(kSample).build(&surface);
+    build(parsed(kSample), &surface);
     const std::pair<const char*, const char*> cases[] = {
         { "ID_10", "Contract:" }, // mnemonic mark dropped
         { "SLE_CONTRACT", "Contract:" }, // the label just before it
@@ -150,7 +168,7 @@ TEST(DialogLayoutBuild, NamesEveryControlForScreenReaders)
 TEST(DialogLayoutBuild, KeepsEachRadioGroupApart)
 {
     QWidget surface;
-    parsed(kSample).build(&surface);
+    build(parsed(kSample), &surface);
     auto* a = surface.findChild<QRadioButton*>("RBT_A");
     auto* b = surface.findChild<QRadioButton*>("RBT_B");
     auto* c = surface.findChild<QRadioButton*>("RBT_C");
@@ -170,7 +188,7 @@ TEST(DialogLayoutBuild, KeepsEachRadioGroupApart)
 TEST(DialogLayoutBuild, PutsFramesBeneathTheControlsAfterThem)
 {
     QWidget surface;
-    parsed(kSample).build(&surface);
+    build(parsed(kSample), &surface);
     const QWidget* frame = surface.findChild<QGroupBox*>("ID_31");
     ASSERT_NE(frame, nullptr);
     // The frame is listed last but must neither cover nor swallow clicks for the others.
@@ -180,40 +198,4 @@ TEST(DialogLayoutBuild, PutsFramesBeneathTheControlsAfterThem)
     EXPECT_EQ(surface.childAt(QPoint(3, 3)), nullptr);
     auto* edit = surface.findChild<QLineEdit*>("SLE_CONTRACT");
     EXPECT_EQ(surface.childAt(edit->geometry().center()), edit);
-}
-
-TEST(DialogLayoutBind, FindsAControlOfTheRightType)
-{
-    const DialogLayout layout = parsed(kSample);
-    QWidget surface;
-    layout.build(&surface);
-    QPushButton* button = nullptr;
-    layout.bind(&surface, "PB_OK", button);
-    EXPECT_EQ(button, surface.findChild<QPushButton*>("PB_OK"));
-}
-
-TEST(DialogLayoutBindDeathTest, StopsAtAMissingName)
-{
-    const DialogLayout layout = parsed(kSample);
-    EXPECT_DEATH(
-        {
-            QWidget surface;
-            layout.build(&surface);
-            QPushButton* button = nullptr;
-            layout.bind(&surface, "PB_CANCEL", button);
-        },
-        "Dialog SAMPLE: no control named PB_CANCEL");
-}
-
-TEST(DialogLayoutBindDeathTest, StopsAtAControlOfAnotherType)
-{
-    const DialogLayout layout = parsed(kSample);
-    EXPECT_DEATH(
-        {
-            QWidget surface;
-            layout.build(&surface);
-            QPushButton* button = nullptr;
-            layout.bind(&surface, "SLE_CONTRACT", button);
-        },
-        "Dialog SAMPLE: control SLE_CONTRACT is a QLineEdit, not a QPushButton");
 }

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,15 @@
 #include <string>
 
 namespace gui_test {
+
+// The control called name below window, found as a user's tools find it: by its objectName. A
+// missing control fails the test and gives null.
+template <class T = QWidget> T* control(const QWidget& window, const char* name)
+{
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << "no " << T::staticMetaObject.className() << " named " << name;
+    return found;
+}
 
 // Writes config.xml into folder as the settings dialog would; values not given stay empty.
 inline void writeConfig(const std::string& folder, const std::map<std::string, std::string>& values)

@@ -1,9 +1,12 @@
 #include "ui/QtMessages.h"
 
 #include "GuiTestSupport.h"
+#include "ui/BusyPointer.h"
+#include "ui/ModalDialog.h"
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <gtest/gtest.h>
 
@@ -90,18 +93,30 @@ TEST(QtMessages, AnswersQuestionsWithTheButtonPressed)
     }
 }
 
-TEST(QtMessages, LetsADialogOwnItsBoxesWhileItIsOpen)
+TEST(QtMessages, LetsAModalDialogOwnItsBoxesWhileItIsOpen)
 {
     ui::QtMessages messages;
     QWidget window;
-    QDialog dialog(&window);
     messages.setOwner(&window);
-    {
-        ui::QtMessages::OwnerScope scope(messages, &dialog);
-        Seen seen;
+    QDialog dialog(&window);
+    Seen seen;
+    Qt::CursorShape pointer = Qt::WaitCursor;
+    ui::BusyPointer busy;
+    onNextModal([&](QWidget* modal) {
+        EXPECT_EQ(modal, &dialog);
+        pointer = QGuiApplication::overrideCursor()->shape();
         recordNextBox(seen);
         messages.error("x");
-        EXPECT_EQ(seen.owner, &dialog);
-    }
-    EXPECT_EQ(messages.owner(), &window);
+    });
+    EXPECT_EQ(ui::runModal(dialog), QDialog::Rejected);
+    EXPECT_EQ(seen.owner, &dialog);
+    // The dialog must be usable although the caller is busy.
+    EXPECT_EQ(pointer, Qt::ArrowCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    busy.release();
+
+    Seen after;
+    recordNextBox(after);
+    messages.error("y");
+    EXPECT_EQ(after.owner, &window);
 }

@@ -55,7 +55,10 @@ protected:
 
     void send() { m_window->PBT_SENDORDER(); }
 
-    std::string caption() const { return m_window->controls.PBT_SENDORDER->text().toStdString(); }
+    std::string caption() const
+    {
+        return gui_test::control<QPushButton>(*m_window, "PBT_SENDORDER")->text().toStdString();
+    }
 
     gui_test::ScopedEnv m_appData;
     platform::FixedClock m_clock { { 2026, 12, 8 } };
@@ -73,7 +76,7 @@ TEST_F(SendOrder, PostsTheTickedFileAndOpensTheLoginPage)
     EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
     EXPECT_EQ(m_messages.last().caption, "Upload order");
     EXPECT_EQ(caption(), "Verzonden");
-    EXPECT_EQ(m_window->controls.PBT_SENDORDER->accessibleName().toStdString(), "Verzonden");
+    EXPECT_EQ(gui_test::control<QPushButton>(*m_window, "PBT_SENDORDER")->accessibleName().toStdString(), "Verzonden");
     EXPECT_EQ(opened(), "https://" + s_belgian->hostPort() + "/nl/klant/account/login/\n");
     ASSERT_FALSE(document().empty());
     EXPECT_EQ(body(*s_belgian), document());
@@ -88,7 +91,7 @@ TEST_F(SendOrder, StopsAtTwoTickedFilesWithoutTouchingAnything)
     addInput("a.csv");
     addInput("b.csv");
     open();
-    QTreeWidget* list = m_window->controls.LISTVIEW_TRANSFER;
+    QTreeWidget* list = gui_test::control<QTreeWidget>(*m_window, "LISTVIEW_TRANSFER");
     ASSERT_EQ(list->topLevelItemCount(), 2);
     list->topLevelItem(1)->setCheckState(0, Qt::Checked);
     send();
@@ -120,8 +123,10 @@ TEST_F(SendOrder, ReportsNoDataWhenNothingWasConverted)
         configure(c.settings);
         addInput("a.csv");
         open();
-        if (c.untick && m_window->controls.LISTVIEW_TRANSFER->topLevelItemCount() > 0) {
-            m_window->controls.LISTVIEW_TRANSFER->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+        if (c.untick && gui_test::control<QTreeWidget>(*m_window, "LISTVIEW_TRANSFER")->topLevelItemCount() > 0) {
+            gui_test::control<QTreeWidget>(*m_window, "LISTVIEW_TRANSFER")
+                ->topLevelItem(0)
+                ->setCheckState(0, Qt::Unchecked);
         }
         const auto ticked = m_window->tickedFiles();
         send();
@@ -149,7 +154,8 @@ TEST_F(SendOrder, ShowsARefusalAndClosesTheWindow)
         "Webshop geeft volgende melding:\nHTTP/1.1 500 Internal Server Error\n\n"
         "Druk Ja voor meer details");
     EXPECT_EQ(caption(), "Fout bij verzenden");
-    EXPECT_EQ(m_window->controls.PBT_SENDORDER->accessibleName().toStdString(), "Fout bij verzenden");
+    EXPECT_EQ(gui_test::control<QPushButton>(*m_window, "PBT_SENDORDER")->accessibleName().toStdString(),
+        "Fout bij verzenden");
     EXPECT_EQ(opened(), m_work + "/Page2.htm\n");
     EXPECT_FALSE(m_window->isVisible());
 }
@@ -162,14 +168,16 @@ TEST_F(SendOrder, SendsAndDeletesAFileWhoseNameIsNoValidUtf8)
     const std::string name = "caf\xE9.csv";
     addInput(name);
     open();
-    ASSERT_EQ(m_window->controls.LISTVIEW_TRANSFER->topLevelItemCount(), 1);
-    EXPECT_EQ(m_window->controls.LISTVIEW_TRANSFER->topLevelItem(0)->text(0), QString::fromUtf8("caf\uFFFD.csv"));
+    ASSERT_EQ(gui_test::control<QTreeWidget>(*m_window, "LISTVIEW_TRANSFER")->topLevelItemCount(), 1);
+    EXPECT_EQ(gui_test::control<QTreeWidget>(*m_window, "LISTVIEW_TRANSFER")->topLevelItem(0)->text(0),
+        QString::fromUtf8("caf\uFFFD.csv"));
     EXPECT_EQ(m_window->tickedFiles(), std::vector<std::string> { m_input + "/" + name });
     send();
     EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
     EXPECT_EQ(body(*s_belgian), document());
     EXPECT_FALSE(std::filesystem::exists(m_input + "/" + name));
-    EXPECT_EQ(m_window->controls.LISTVIEW_TRANSFER->topLevelItemCount(), 0) << "the list is refilled";
+    EXPECT_EQ(gui_test::control<QTreeWidget>(*m_window, "LISTVIEW_TRANSFER")->topLevelItemCount(), 0)
+        << "the list is refilled";
 }
 
 } // namespace

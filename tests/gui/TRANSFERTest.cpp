@@ -5,7 +5,7 @@
 #include "GuiTestSupport.h"
 #include "RecordingMessages.h"
 #include "TempDir.h"
-#include "ui/DialogLayout.h"
+#include "ui/DialogBuilder.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -57,7 +57,7 @@ protected:
     static QStringList names(const TRANSFER& window)
     {
         QStringList result;
-        const QTreeWidget* list = window.controls.LISTVIEW_TRANSFER;
+        const QTreeWidget* list = gui_test::control<QTreeWidget>(window, "LISTVIEW_TRANSFER");
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             result << list->topLevelItem(i)->text(0);
         }
@@ -67,7 +67,7 @@ protected:
     static QList<bool> ticks(const TRANSFER& window)
     {
         QList<bool> result;
-        const QTreeWidget* list = window.controls.LISTVIEW_TRANSFER;
+        const QTreeWidget* list = gui_test::control<QTreeWidget>(window, "LISTVIEW_TRANSFER");
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             result << (list->topLevelItem(i)->checkState(0) == Qt::Checked);
         }
@@ -94,9 +94,9 @@ TEST_F(OpeningSequence, ReadsTheWorkFilesFromTheProgramFolderWithoutAppData)
     writeText(m_program.file("dtbs.xml"), "bcdata=");
     TRANSFER& window = open();
     EXPECT_EQ(window.workFolder(), m_program.path());
-    EXPECT_EQ(window.controls.TXT_SCHEMA->text(), "SDF");
-    EXPECT_TRUE(window.controls.ICO_ORD_OFF->isHidden());
-    EXPECT_FALSE(window.controls.ICO_ORD_ON->isHidden());
+    EXPECT_EQ(gui_test::control<QLabel>(window, "TXT_SCHEMA")->text(), "SDF");
+    EXPECT_TRUE(gui_test::control<QLabel>(window, "ICO_ORD_OFF")->isHidden());
+    EXPECT_FALSE(gui_test::control<QLabel>(window, "ICO_ORD_ON")->isHidden());
     EXPECT_FALSE(std::filesystem::exists(m_program.file("dtbs.xml")));
     EXPECT_TRUE(m_messages.empty()) << m_messages.texts().front();
 }
@@ -107,18 +107,18 @@ TEST_F(OpeningSequence, OpensEmptyWithoutConfiguration)
     TRANSFER& window = open();
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages.last().text, "Geen configuratie, zie tabblad in menu.");
-    EXPECT_TRUE(window.controls.TXT_SCHEMA->text().isEmpty());
-    EXPECT_EQ(window.controls.LISTVIEW_TRANSFER->topLevelItemCount(), 0);
-    EXPECT_FALSE(window.controls.PBT_SENDORDER->isHidden());
-    EXPECT_TRUE(window.controls.PBT_MAIL->isHidden());
-    EXPECT_TRUE(window.controls.RADIOBUTTONGROUP1->isHidden());
-    EXPECT_TRUE(window.controls.ICO_ORD_ON->isHidden());
+    EXPECT_TRUE(gui_test::control<QLabel>(window, "TXT_SCHEMA")->text().isEmpty());
+    EXPECT_EQ(gui_test::control<QTreeWidget>(window, "LISTVIEW_TRANSFER")->topLevelItemCount(), 0);
+    EXPECT_FALSE(gui_test::control<QPushButton>(window, "PBT_SENDORDER")->isHidden());
+    EXPECT_TRUE(gui_test::control<QPushButton>(window, "PBT_MAIL")->isHidden());
+    EXPECT_TRUE(gui_test::control<QGroupBox>(window, "RADIOBUTTONGROUP1")->isHidden());
+    EXPECT_TRUE(gui_test::control<QLabel>(window, "ICO_ORD_ON")->isHidden());
 }
 
 TEST_F(OpeningSequence, ShowsTheSchemaAsPlainText)
 {
     configure({ { "Schema", "<b>CSV</b>" } });
-    const QLabel* schema = open().controls.TXT_SCHEMA;
+    const QLabel* schema = gui_test::control<QLabel>(open(), "TXT_SCHEMA");
     EXPECT_EQ(schema->text(), "<b>CSV</b>");
     EXPECT_EQ(schema->textFormat(), Qt::PlainText);
     EXPECT_EQ(schema->accessibleName(), "<b>CSV</b>");
@@ -128,7 +128,7 @@ TEST_F(OpeningSequence, LeavesTheListEmptyWithoutSchema)
 {
     configure({ { "Schema", "" } });
     addInput("a.csv");
-    EXPECT_EQ(open().controls.LISTVIEW_TRANSFER->topLevelItemCount(), 0);
+    EXPECT_EQ(gui_test::control<QTreeWidget>(open(), "LISTVIEW_TRANSFER")->topLevelItemCount(), 0);
 }
 
 TEST_F(OpeningSequence, ListsOrdinaryMatchingFilesInNameOrderWithTheFirstTicked)
@@ -166,7 +166,7 @@ TEST_F(OpeningSequence, ShowsTheLastWriteTimeAndDate)
     when.tm_isdst = -1;
     const auto stamp = std::chrono::system_clock::from_time_t(std::mktime(&when));
     std::filesystem::last_write_time(m_input + "/a.csv", std::chrono::file_clock::from_sys(stamp));
-    const QTreeWidgetItem* item = open().controls.LISTVIEW_TRANSFER->topLevelItem(0);
+    const QTreeWidgetItem* item = gui_test::control<QTreeWidget>(open(), "LISTVIEW_TRANSFER")->topLevelItem(0);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->text(1), "09:05:03");
     EXPECT_EQ(item->text(2), "2025-03-07");
@@ -178,7 +178,7 @@ TEST_F(OpeningSequence, TicksOnlyTheFirstFileAfterARefill)
     addInput("a.csv");
     addInput("b.csv");
     TRANSFER& window = open();
-    QTreeWidget* list = window.controls.LISTVIEW_TRANSFER;
+    QTreeWidget* list = gui_test::control<QTreeWidget>(window, "LISTVIEW_TRANSFER");
     list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
     list->topLevelItem(1)->setCheckState(0, Qt::Checked);
     addInput("0.csv");
@@ -199,9 +199,9 @@ TEST_F(OpeningSequence, ShowsTheMailButtonOnlyForIcmByMail)
         SCOPED_TRACE(std::string(c.icm) + " " + c.schema);
         configure({ { "ICM", c.icm }, { "Schema", c.schema } });
         TRANSFER& window = open();
-        EXPECT_EQ(window.controls.PBT_MAIL->isHidden(), !c.mails);
-        EXPECT_EQ(window.controls.PBT_SENDORDER->isHidden(), c.mails);
-        EXPECT_EQ(window.controls.PBT_SENDORDER->text(), "Order verzenden");
+        EXPECT_EQ(gui_test::control<QPushButton>(window, "PBT_MAIL")->isHidden(), !c.mails);
+        EXPECT_EQ(gui_test::control<QPushButton>(window, "PBT_SENDORDER")->isHidden(), c.mails);
+        EXPECT_EQ(gui_test::control<QPushButton>(window, "PBT_SENDORDER")->text(), "Order verzenden");
     }
 }
 
@@ -219,13 +219,15 @@ TEST_F(OpeningSequence, ShowsTheShopChoiceWithTheBranchPressed)
         SCOPED_TRACE(std::string(c.webpagina) + " " + c.filiaal);
         configure({ { "Webpagina", c.webpagina }, { "Filiaal", c.filiaal } });
         TRANSFER& window = open();
-        for (QWidget* control : std::initializer_list<QWidget*> { window.controls.RBT_BE, window.controls.RBT_NL,
-                 window.controls.RADIOBUTTONGROUP1, window.controls.ICO_BENL }) {
+        for (QWidget* control : std::initializer_list<QWidget*> { gui_test::control<QRadioButton>(window, "RBT_BE"),
+                 gui_test::control<QRadioButton>(window, "RBT_NL"),
+                 gui_test::control<QGroupBox>(window, "RADIOBUTTONGROUP1"),
+                 gui_test::control<QLabel>(window, "ICO_BENL") }) {
             EXPECT_EQ(control->isHidden(), !c.shown) << control->objectName().toStdString();
         }
         if (c.shown) {
             EXPECT_EQ(window.isBelgianShopChosen(), c.belgian);
-            EXPECT_EQ(window.controls.RBT_NL->isChecked(), !c.belgian);
+            EXPECT_EQ(gui_test::control<QRadioButton>(window, "RBT_NL")->isChecked(), !c.belgian);
         }
     }
 }
@@ -235,12 +237,12 @@ TEST_F(OpeningSequence, ShowsWhetherOrderInformationWaits)
     configure({});
     writeText(m_work + "/orderkop.txt", "");
     TRANSFER& window = open();
-    EXPECT_FALSE(window.controls.ICO_ORD_OFF->isHidden());
-    EXPECT_TRUE(window.controls.ICO_ORD_ON->isHidden());
+    EXPECT_FALSE(gui_test::control<QLabel>(window, "ICO_ORD_OFF")->isHidden());
+    EXPECT_TRUE(gui_test::control<QLabel>(window, "ICO_ORD_ON")->isHidden());
     writeText(m_work + "/orderkop.txt", "C1\r\n");
     window.showOrderInfoState();
-    EXPECT_TRUE(window.controls.ICO_ORD_OFF->isHidden());
-    EXPECT_FALSE(window.controls.ICO_ORD_ON->isHidden());
+    EXPECT_TRUE(gui_test::control<QLabel>(window, "ICO_ORD_OFF")->isHidden());
+    EXPECT_FALSE(gui_test::control<QLabel>(window, "ICO_ORD_ON")->isHidden());
 }
 
 TEST_F(OpeningSequence, DeletesALeftoverOrderDocument)
@@ -264,8 +266,8 @@ TEST_F(OpeningSequence, ReportsALeftoverItCannotDeleteAndGoesOn)
     EXPECT_EQ(m_messages.last().kind, RecordingMessages::Kind::Error);
     EXPECT_EQ(m_messages.last().text, "Bestand " + m_work + "/dtbs.xml niet gewist.");
     EXPECT_TRUE(std::filesystem::exists(m_work + "/dtbs.xml/keep"));
-    EXPECT_EQ(window.controls.LISTVIEW_TRANSFER->topLevelItemCount(), 1);
-    EXPECT_FALSE(window.controls.RADIOBUTTONGROUP1->isHidden());
+    EXPECT_EQ(gui_test::control<QTreeWidget>(window, "LISTVIEW_TRANSFER")->topLevelItemCount(), 1);
+    EXPECT_FALSE(gui_test::control<QGroupBox>(window, "RADIOBUTTONGROUP1")->isHidden());
     EXPECT_EQ(window.conversion().workFolder(), m_work);
 }
 
@@ -293,88 +295,43 @@ TEST_F(OpeningSequence, ChecksForPipeLengthUpdatesOnlyForTheBelgianBranch)
     }
 }
 
-TEST_F(OpeningSequence, BuildsEveryControlWithItsNameAndAccessibleName)
+TEST_F(OpeningSequence, BuildsItsClientAreaFromItsLayout)
 {
     configure({ { "Schema", "CSV" } });
     TRANSFER& window = open();
     EXPECT_EQ(window.objectName(), "TRANSFER");
     EXPECT_EQ(window.windowTitle(), "Transvo v4.14");
     EXPECT_FALSE(window.windowIcon().isNull());
-    const std::pair<const char*, const char*> controls[] = {
-        { "GROUPBOX3", "Bron bestand" },
-        { "ID_101", "VARO" },
-        { "ID_102", "Upload order" },
-        { "PBT_SENDORDER", "Order verzenden" },
-        { "PBT_MAIL", "E-mail" },
-        { "LISTVIEW_TRANSFER", "Bron bestand" },
-        { "GROUPBOX5", "Extra orderinformatie" },
-        { "PBT_EXTRA", "Orderinfo" },
-        { "ICO_ORD_OFF", "Geen extra orderinformatie" },
-        { "ICO_ORD_ON", "Extra orderinformatie aanwezig" },
-        { "TXT_SCHEMA", "CSV" },
-        { "RBT_BE", "BE" },
-        { "RBT_NL", "NL" },
-        { "ICO_BENL", "België / Nederland" },
-        { "RADIOBUTTONGROUP1", "Webshop" },
-    };
-    for (const auto& [name, accessible] : controls) {
-        SCOPED_TRACE(name);
-        const QWidget* control = window.findChild<QWidget*>(name);
-        ASSERT_NE(control, nullptr);
-        EXPECT_EQ(control->accessibleName(), QString::fromUtf8(accessible));
-    }
-    EXPECT_TRUE(window.controls.PBT_SENDORDER->isDefault());
-    EXPECT_EQ(window.controls.PBT_SENDORDER->geometry(), window.controls.PBT_MAIL->geometry());
-    EXPECT_EQ(window.controls.ICO_ORD_ON->geometry(), window.controls.ICO_ORD_OFF->geometry());
-    EXPECT_TRUE(window.controls.TXT_SCHEMA->font().bold());
-    EXPECT_EQ(window.controls.TXT_SCHEMA->palette().color(QPalette::WindowText), QColor(0, 128, 192));
-}
-
-TEST_F(OpeningSequence, PlacesEveryControlByItsIdInDialogUnits)
-{
-    configure({ { "Schema", "CSV" } });
-    TRANSFER& window = open();
-    struct Row
-    {
-        int id;
-        const char* name;
-        QRect units;
-    };
-    // clang-format off
-    const Row rows[] = {
-        {100, "GROUPBOX3",         {  8,   7, 236, 111}},
-        {101, "ID_101",            {272,  14,  53,  50}},
-        {102, "ID_102",            {  8, 129, 336,  37}},
-        {103, "PBT_SENDORDER",     {268, 140,  68,  15}},
-        {104, "PBT_MAIL",          {268, 140,  68,  15}},
-        {105, "LISTVIEW_TRANSFER", { 16,  18, 220,  92}},
-        {106, "GROUPBOX5",         {256,  73,  80,  45}},
-        {107, "PBT_EXTRA",         {264,  96,  36,  11}},
-        {108, "ICO_ORD_OFF",       {308,  88,  21,  20}},
-        {109, "ICO_ORD_ON",        {308,  88,  21,  20}},
-        {110, "TXT_SCHEMA",        { 16, 140,  56,  18}},
-        {111, "RBT_BE",            {170, 137,  25,  11}},
-        {112, "RBT_NL",            {170, 150,  22,  11}},
-        {113, "ICO_BENL",          {144, 140,  22,  20}},
-        {114, "RADIOBUTTONGROUP1", {140, 133,  58,  30}},
-    };
-    // clang-format on
-    const QWidget* surface = window.centralWidget();
-    const ui::BaseUnits base = ui::DialogLayout::baseUnits(surface->font());
-    EXPECT_EQ(surface->size(), ui::DialogLayout::toPixels(QRect(0, 0, 353, 174), base).size());
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const QWidget* control = surface->findChild<QWidget*>(row.name);
+    const ui::DialogLayout layout = ui::DialogLayout::load("TRANSFER");
+    const QWidget* client = window.centralWidget();
+    const ui::BaseUnits base = ui::baseUnits(client->font());
+    EXPECT_EQ(client->size(), ui::toPixels(QRect(QPoint(0, 0), layout.sizeInUnits()), base).size());
+    for (const ui::LayoutControl& row : layout.controls()) {
+        SCOPED_TRACE(row.objectName().toStdString());
+        const QWidget* control = client->findChild<QWidget*>(row.objectName());
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(control->property("controlId").toInt(), row.id);
-        EXPECT_EQ(control->geometry(), ui::DialogLayout::toPixels(row.units, base));
+        EXPECT_EQ(control->geometry(), ui::toPixels(row.units, base));
     }
+    // The schema fills its text at start-up, and screen readers hear it.
+    const auto* schema = gui_test::control<QLabel>(window, "TXT_SCHEMA");
+    EXPECT_EQ(schema->accessibleName(), "CSV");
+    EXPECT_TRUE(schema->font().bold());
+    EXPECT_EQ(schema->palette().color(QPalette::WindowText), QColor(0, 128, 192));
+    EXPECT_EQ(gui_test::control(window, "ICO_ORD_OFF")->accessibleName(), "Geen extra orderinformatie");
+    EXPECT_EQ(gui_test::control(window, "ICO_ORD_ON")->accessibleName(), "Extra orderinformatie aanwezig");
+    EXPECT_TRUE(gui_test::control<QPushButton>(window, "PBT_SENDORDER")->isDefault());
+    // The send and mail buttons take turns on one spot, and so do the two order-information icons.
+    EXPECT_EQ(
+        gui_test::control(window, "PBT_SENDORDER")->geometry(), gui_test::control(window, "PBT_MAIL")->geometry());
+    EXPECT_EQ(
+        gui_test::control(window, "ICO_ORD_ON")->geometry(), gui_test::control(window, "ICO_ORD_OFF")->geometry());
 }
 
 TEST_F(OpeningSequence, HasTheThreeListColumns)
 {
     configure({});
-    const QTreeWidget* list = open().controls.LISTVIEW_TRANSFER;
+    const QTreeWidget* list = gui_test::control<QTreeWidget>(open(), "LISTVIEW_TRANSFER");
     ASSERT_EQ(list->columnCount(), 3);
     EXPECT_EQ(list->headerItem()->text(0), "Bestand");
     EXPECT_EQ(list->headerItem()->text(1), "Tijd");

@@ -1,7 +1,5 @@
-// The GUI tests share one QApplication on the offscreen platform, with a pinned dialog font so
-// geometry does not follow whatever fonts the machine has.
-#include "ui/DialogLayout.h"
-
+// The GUI tests share one QApplication on the offscreen platform. The dialog fonts are the ones the
+// dependency script installs, so geometry does not follow whatever else the machine has.
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -15,7 +13,6 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     // Death tests re-run the binary, which then needs its QApplication again.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    ui::DialogLayout::setSansFamily(QStringLiteral("DejaVu Sans"));
     QApplication application(argc, argv);
     application.setStyle(QStringLiteral("Windows"));
     return RUN_ALL_TESTS();

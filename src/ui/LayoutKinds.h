@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+struct QMetaObject;
+class QWidget;
+
+namespace ui {
+
+struct LayoutControl;
+
+// What a flag's value must look like.
+enum class FlagValue {
+    None, // a bare word: "hidden"
+    Text, // any text: tooltip="Bewaar de gegevens"
+    Number, // 0 to 32767: maxlength=20
+    Points, // a point size: pt=8, pt=7.5
+    Range, // two numbers: range=0,18
+    Colour, // r,g,b or a colour name: color=0,128,192, background=white
+    Items, // texts separated by '|': items="BE|NL|DE|LU|FR"
+    Font, // one of the font families fontFamilyFor() knows
+    Image, // one of the program's images
+};
+
+// One kind of control a layout row may have: the flags it takes besides the ones every control
+// takes (hidden, disabled, tooltip, accessible, font, pt, bold, underline, color, background),
+// the widget class it becomes, and how that widget is made.
+struct ControlKind
+{
+    const char* name;
+    const QMetaObject* widget;
+    const char* flags; // its own flags, separated by blanks
+    QWidget* (*make)(const LayoutControl& row, QWidget* surface);
+    bool labelled; // has no caption of its own; named after its label
+};
+
+// The kind called name, or null.
+const ControlKind* controlKind(const QString& name);
+// The flags a dialog row takes.
+bool isWindowFlag(const QString& flag);
+// Whether a control of kind takes flag.
+bool takesFlag(const ControlKind& kind, const QString& flag);
+// The value form of a known flag, or nothing for an unknown one.
+const FlagValue* flagValue(const QString& flag);
+// Checks value against form; false with the reason in *reason.
+bool checkFlagValue(const QString& flag, const QString& value, FlagValue form, QString* reason);
+
+// The font family this platform draws a Windows family with, or an empty text for a family the
+// layouts may not name.
+QString fontFamilyFor(const QString& windowsFamily);
+
+} // namespace ui
