@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 #include <map>
 
 namespace ui {
@@ -21,9 +23,10 @@ std::map<QString, std::unique_ptr<ControlSet> (*)()>& registry()
 QString declaredAt(const ControlMember& member)
 {
     QString file = QString::fromUtf8(member.file);
-    const qsizetype src = file.lastIndexOf(QStringLiteral("/src/"));
-    if (src >= 0) {
-        file = file.mid(src + 1);
+    const qsizetype top
+        = std::max(file.lastIndexOf(QStringLiteral("/src/")), file.lastIndexOf(QStringLiteral("/tests/")));
+    if (top >= 0) {
+        file = file.mid(top + 1);
     }
     return QStringLiteral("%1:%2").arg(file).arg(member.line);
 }
@@ -44,7 +47,7 @@ QStringList checkControls(const DialogLayout& layout, const ControlSet& controls
         }
         const QMetaObject* widget = controlKind(row->kind)->widget;
         if (!widget->inherits(member.type)) {
-            problems << QStringLiteral("%1 line %2: %3 is a %4 (%5), its member at %6 a %7")
+            problems << QStringLiteral("%1 line %2: %3 (%4) is a %5, its member at %6 a %7")
                             .arg(layout.source())
                             .arg(row->line)
                             .arg(name, row->kind, QString::fromLatin1(widget->className()), declaredAt(member),

@@ -1,11 +1,18 @@
 #include "ui/DialogBuilder.h"
 
 #include <QButtonGroup>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using ui::BaseUnits;
@@ -198,4 +205,119 @@ TEST(DialogLayoutBuild, PutsFramesBeneathTheControlsAfterThem)
     EXPECT_EQ(surface.childAt(QPoint(3, 3)), nullptr);
     auto* edit = surface.findChild<QLineEdit*>("SLE_CONTRACT");
     EXPECT_EQ(surface.childAt(edit->geometry().center()), edit);
+}
+
+TEST(DialogLayoutBuild, MakesEachKindAsItsFlagsSay)
+{
+    const DialogLayout layout = parsed(R"(dialog - KINDS - 0 0 200 200
+date     1  SLE_DATUM   -        4 4   60 12
+edit     2  SLE_PC      -        4 20  60 12 uppercase maxlength=7
+edit     3  SLE_VAN     -        4 36  60 12 digits
+combo    4  CMB_LAND    -        4 52  60 12 editable items="NL|BE|DE"
+combo    5  CMB_LANG    -        4 68  60 12 sorted items="NL|FR"
+listbox  6  LBX_TAGS    -        4 84  60 40 sorted single
+spin     7  SPIN        -        4 130 12 30 range=0,18
+text     8  TXT_SPIN    "1"      20 130 12 11 center framed
+groupbox 9  -           -        4 170 100 8 separator
+calendar 10 KAL         -        100 4 90 80 hidden
+)");
+    QWidget surface;
+    build(layout, &surface);
+    auto* date = surface.findChild<QLineEdit*>("SLE_DATUM");
+    date->clear();
+    EXPECT_EQ(date->displayText(), "    -  -  ");
+    date->setText("2026-12-10");
+    EXPECT_EQ(date->text(), "2026-12-10");
+
+    auto* postcode = surface.findChild<QLineEdit*>("SLE_PC");
+    postcode->setFocus();
+    QTest::keyClicks(postcode, "1234 ab9");
+    EXPECT_EQ(postcode->text(), "1234 AB");
+    auto* digits = surface.findChild<QLineEdit*>("SLE_VAN");
+    QTest::keyClicks(digits, "1a-2");
+    EXPECT_EQ(digits->text(), "12");
+
+    auto* land = surface.findChild<QComboBox*>("CMB_LAND");
+    ASSERT_EQ(land->count(), 3);
+    EXPECT_EQ(land->itemText(0), "NL");
+    EXPECT_EQ(land->currentText(), "");
+    // A typed text stays in the field and does not join the list.
+    QTest::keyClicks(land, "XX");
+    QTest::keyClick(land, Qt::Key_Return);
+    EXPECT_EQ(land->currentText(), "XX");
+    EXPECT_EQ(land->count(), 3);
+    EXPECT_EQ(surface.findChild<QComboBox*>("CMB_LANG")->itemText(0), "FR");
+
+    auto* tags = surface.findChild<QListWidget*>("LBX_TAGS");
+    tags->addItems({ "b", "a" });
+    EXPECT_EQ(tags->item(0)->text(), "a");
+    EXPECT_EQ(tags->selectionMode(), QAbstractItemView::SingleSelection);
+    auto* spin = surface.findChild<QSpinBox*>("SPIN");
+    EXPECT_EQ(spin->minimum(), 0);
+    EXPECT_EQ(spin->maximum(), 18);
+    auto* number = surface.findChild<QLabel*>("TXT_SPIN");
+    EXPECT_TRUE(number->alignment() & Qt::AlignHCenter);
+    EXPECT_GT(number->frameWidth(), 0);
+    EXPECT_TRUE(surface.findChild<QGroupBox*>("ID_9")->isFlat());
+    EXPECT_TRUE(surface.findChild<QCalendarWidget*>("KAL")->isHidden());
+}
+
+// Tab runs over the surface row by row, left to right, whatever the order of the table; the
+// focus starts on the table's first control, as it always did.
+TEST(DialogLayoutBuild, TabsFromTopLeftToBottomRight)
+{
+    const DialogLayout layout = parsed(R"(dialog - TABS - 0 0 200 100
+button 1 PB_LAST  "c" 100 80 40 14
+edit   2 SLE_B    -   100 10 40 12
+text   3 -        "x" 4   10 40 8
+edit   4 SLE_A    -   50  10 40 12
+button 5 PB_MID   "b" 4   40 40 14
+)");
+    QWidget surface;
+    build(layout, &surface);
+    surface.show();
+    QStringList cycle;
+    const QWidget* start = surface.findChild<QWidget*>("PB_LAST");
+    const QWidget* at = start;
+    do {
+        cycle << at->objectName();
+        at = at->nextInFocusChain();
+        while (!(at->focusPolicy() & Qt::TabFocus) || at == &surface) {
+            at = at->nextInFocusChain();
+        }
+    } while (at != start && cycle.size() < 10);
+    EXPECT_EQ(cycle.join(u' ').toStdString(), "PB_LAST SLE_A SLE_B PB_MID");
+    QWidget* first = &surface;
+    do {
+        first = first->nextInFocusChain();
+    } while (!(first->focusPolicy() & Qt::TabFocus));
+    EXPECT_EQ(first->objectName(), "PB_LAST");
+}
+
+TEST(DialogLayoutBuild, PlacesAPageLayoutIntoATabControl)
+{
+    const DialogLayout frame = parsed(R"(dialog - FRAME "Instellingen" 0 0 430 250 font="MS Shell Dlg" pt=8
+tab    0  TABCONTROL1  -         4   7   416 218
+button 1  PBT_OPSLAAN  "Opslaan" 364 228 55  12
+)");
+    const DialogLayout pageLayout = parsed(R"(dialog - PAGE_A - 0 0 410 198 font="MS Shell Dlg" pt=8
+checkbox 1 CBX_DEL "Wissen na verwerking" 300 180 100 15
+)");
+    QWidget window;
+    build(frame, &window);
+    auto* tabs = window.findChild<QTabWidget*>("TABCONTROL1");
+    auto* page = new QWidget;
+    build(pageLayout, page);
+    ui::addPage(tabs, page, "&Mappen");
+    window.show();
+    ASSERT_EQ(tabs->count(), 1);
+    EXPECT_EQ(tabs->tabText(0), "&Mappen");
+    EXPECT_EQ(page->objectName(), "PAGE_A");
+    EXPECT_EQ(page->accessibleName(), "Mappen");
+    EXPECT_EQ(page->size(), toPixels(QRect(0, 0, 410, 198), ui::baseUnits(page->font())).size());
+    // The whole page shows inside the tab control, its last control too.
+    const auto* box = page->findChild<QCheckBox*>("CBX_DEL");
+    const QRect onTabs(box->mapTo(tabs, QPoint(0, 0)), box->size());
+    EXPECT_TRUE(tabs->rect().contains(onTabs)) << onTabs.bottom() << " " << tabs->height();
+    EXPECT_EQ(tabs->geometry(), toPixels(QRect(4, 7, 416, 218), ui::baseUnits(window.font())));
 }
