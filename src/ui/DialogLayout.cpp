@@ -50,16 +50,6 @@ std::optional<QStringList> DialogLayout::splitRow(const QString& line)
 
 namespace {
 
-std::optional<int> smallNumber(const QString& text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok || value < 0 || value > 32767) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 QString dash(const QString& cell)
 {
     return cell == u'-' ? QString() : cell;
@@ -108,7 +98,7 @@ std::optional<LayoutControl> parseRow(const QStringList& cells, QString* reason)
         return std::nullopt;
     }
     if (cells[1] != u'-') {
-        const auto id = smallNumber(cells[1]);
+        const auto id = tableNumber(cells[1]);
         if (!id) {
             *reason = QStringLiteral("bad id '%1'").arg(cells[1]);
             return std::nullopt;
@@ -119,7 +109,7 @@ std::optional<LayoutControl> parseRow(const QStringList& cells, QString* reason)
     row.caption = dash(cells[3]);
     int numbers[4];
     for (int i = 0; i < 4; ++i) {
-        const auto value = smallNumber(cells[4 + i]);
+        const auto value = tableNumber(cells[4 + i]);
         if (!value) {
             *reason = QStringLiteral("bad number '%1'").arg(cells[4 + i]);
             return std::nullopt;

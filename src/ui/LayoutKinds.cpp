@@ -24,16 +24,6 @@ namespace ui {
 
 namespace {
 
-std::optional<int> smallNumber(const QString& text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok || value < 0 || value > 32767) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // The edit control's upper-case style converts what is typed and what is set alike.
 class UpperCase final : public QValidator
 {
@@ -120,7 +110,7 @@ QWidget* makeEdit(const LayoutControl& row, QWidget* surface)
         edit->setEchoMode(QLineEdit::Password);
     }
     edit->setReadOnly(row.hasFlag(QStringLiteral("readonly")));
-    if (const auto length = smallNumber(row.flag(QStringLiteral("maxlength"))); length && *length > 0) {
+    if (const auto length = tableNumber(row.flag(QStringLiteral("maxlength"))); length && *length > 0) {
         edit->setMaxLength(*length);
     }
     if (row.hasFlag(QStringLiteral("uppercase"))) {
@@ -309,6 +299,16 @@ bool isColour(const QString& value)
 
 } // namespace
 
+std::optional<int> tableNumber(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 0 || value > 32767) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 const ControlKind* controlKind(const QString& name)
 {
     for (const ControlKind& kind : kKinds) {
@@ -359,7 +359,7 @@ bool checkFlagValue(const QString& flag, const QString& value, FlagValue form, Q
         ok = !value.isEmpty();
         break;
     case FlagValue::Number:
-        ok = smallNumber(value).has_value();
+        ok = tableNumber(value).has_value();
         break;
     case FlagValue::Points: {
         const double points = value.toDouble(&ok);

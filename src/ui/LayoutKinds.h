@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 struct QMetaObject;
 class QWidget;
 
@@ -33,6 +35,10 @@ struct ControlKind
     QWidget* (*make)(const LayoutControl& row, QWidget* surface);
     bool labelled; // has no caption of its own; named after its label
 };
+
+// A number of a layout table (id, position, size, maxlength): 0 to 32767, as a dialog
+// template holds them; nothing for anything else.
+std::optional<int> tableNumber(const QString& text);
 
 // The kind called name, or null.
 const ControlKind* controlKind(const QString& name);
