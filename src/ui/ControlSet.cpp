@@ -6,7 +6,6 @@
 #include <QSet>
 
 #include <algorithm>
-
 #include <map>
 
 namespace ui {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace ui {

@@ -18,8 +18,6 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
-#include <cstring>
-
 namespace ui {
 
 namespace {
@@ -265,20 +263,7 @@ const FontMapping kFonts[] = {
 
 bool listed(const char* words, const QString& word)
 {
-    const QByteArray latin = word.toLatin1();
-    const size_t length = static_cast<size_t>(latin.size());
-    for (const char* at = words; *at != '\0';) {
-        const char* end = std::strchr(at, ' ');
-        const size_t size = end ? static_cast<size_t>(end - at) : std::strlen(at);
-        if (size == length && std::strncmp(at, latin.constData(), size) == 0) {
-            return true;
-        }
-        at += size;
-        while (*at == ' ') {
-            ++at;
-        }
-    }
-    return false;
+    return QString::fromLatin1(words).split(u' ', Qt::SkipEmptyParts).contains(word);
 }
 
 bool isColour(const QString& value)

@@ -24,6 +24,31 @@ enum class FlagValue {
     Image, // one of the program's images
 };
 
+// The kinds of control a layout row may have, and what their own flags do:
+//
+//   button      QPushButton      default (Enter presses it), image=<name> (icon instead of caption)
+//   radio       QRadioButton     group=<name> (buttons of one group exclude each other),
+//                                value=<text> (kept as the property "value")
+//   checkbox    QCheckBox
+//   groupbox    QGroupBox        separator (a caption-less box drawn as a dividing line)
+//   radiogroup  QGroupBox        the frame around a radio group
+//   bitmap,icon QLabel           image=<name>, else the image named like the control
+//   text        QLabel           right, center, nowrap, framed (sunken panel); plain text only
+//   edit        QLineEdit        password, readonly, maxlength=<n>, uppercase, digits (0-9 typed)
+//   date        QLineEdit        a "YYYY-MM-DD" field whose cleared displayText() is "    -  -  "
+//   combo       QComboBox        editable, items="A|B|C", sorted (the items); typed text never
+//                                joins the list
+//   listbox     QListWidget      sorted, single (else extended selection)
+//   listview    QTreeWidget      single, checkboxes, fullrow
+//   tab         QTabWidget       pages go in with addPage()
+//   calendar    QCalendarWidget  a month calendar
+//   spin        QSpinBox         range=<lo>,<hi>, wrap
+//
+// edit, date, combo, listbox, listview and spin also take label=<control>: screen readers name
+// them after that control's caption (else after the text row just before them). Every control
+// takes hidden, disabled, tooltip=<text>, accessible=<name>, font=<family> pt=<points> bold
+// underline color=<r,g,b> background=<colour>; the dialog row takes font= and pt=.
+//
 // One kind of control a layout row may have: the flags it takes besides the ones every control
 // takes (hidden, disabled, tooltip, accessible, font, pt, bold, underline, color, background),
 // the widget class it becomes, and how that widget is made.
