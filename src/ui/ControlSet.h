@@ -100,8 +100,6 @@ public:
         return layout;
     }
 
-    QString layoutName() const { return QString::fromLatin1(m_layout); }
-
 private:
     const char* m_layout;
 };

@@ -4,6 +4,7 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +77,8 @@ TEST(DialogUnits, ComeFromThePinnedDialogFont)
     const DialogLayout layout = parsed(kSample);
     const QFont font = ui::dialogFont(layout);
     EXPECT_EQ(font.family(), "Liberation Sans");
+    // Not a stand-in: the face the dependency script installs is the one drawn with.
+    EXPECT_EQ(QFontInfo(font).family(), "Liberation Sans");
     EXPECT_DOUBLE_EQ(font.pointSizeF(), 8.0);
     const BaseUnits base = ui::baseUnits(font);
     // The average letter of an 8 point sans face on a 96 dpi screen is 6 or 7 pixels wide and
