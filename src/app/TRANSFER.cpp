@@ -228,11 +228,9 @@ void TRANSFER::clearTicks()
 
 void TRANSFER::setSendCaption(const std::string& caption)
 {
-    QPushButton* button = m_controls.PBT_SENDORDER;
-    button->setText(QString::fromStdString(caption));
-    button->setAccessibleName(button->text());
+    ui::setCaption(m_controls.PBT_SENDORDER, QString::fromStdString(caption));
     // The window does not return to its event loop until the command ends; show the caption now.
-    button->repaint();
+    m_controls.PBT_SENDORDER->repaint();
 }
 
 bool TRANSFER::isBelgianShopChosen() const
