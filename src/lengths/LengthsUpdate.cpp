@@ -7,7 +7,6 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
-#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <thread>
@@ -187,20 +186,18 @@ void LengthsUpdate::replaceTable(PipeLengthTable& original)
     // Windows refuses to rename over an open file; POSIX keeps our lock until the swap is done.
     original.close();
 #endif
-    std::error_code error;
-    std::filesystem::rename(PipeLengthTable::indexPathFor(path(kAsideTable)), indexPath, error);
-    if (error) {
-        fail("Fout bij vervangen lgt.CDX " + error.message());
+    std::string error;
+    if (!platform::renameFile(PipeLengthTable::indexPathFor(path(kAsideTable)), indexPath, &error)) {
+        fail("Fout bij vervangen lgt.CDX " + error);
         return;
     }
-    std::filesystem::rename(path(kAsideTable), tablePath, error);
-    if (error) {
+    if (!platform::renameFile(path(kAsideTable), tablePath, &error)) {
         if (oldIndex) {
             platform::replaceFile(indexPath, *oldIndex);
         } else {
             platform::removeFile(indexPath);
         }
-        fail("Fout bij vervangen lgt.dbf " + error.message());
+        fail("Fout bij vervangen lgt.dbf " + error);
         return;
     }
     original.close();

@@ -9,8 +9,10 @@
 #include <sys/types.h>
 
 #ifdef _WIN32
+#include "platform/WideText.h"
+
 #include <io.h>
-#include <share.h>
+#include <windows.h>
 #else
 #include <sys/file.h>
 #include <unistd.h>
@@ -21,17 +23,38 @@ namespace lengths {
 namespace {
 
 #ifdef _WIN32
+// Share modes are Windows' whole-file locks, kept by the system between processes: shared opens
+// deny nobody, exclusive ones deny everybody, as the engines' opens do, so an exclusive open is
+// refused while anyone has the file open and every open is refused while an exclusive one holds
+// it. Failures leave the system's error code in GetLastError.
 int openLocked(const std::string& path, bool exclusive, bool create)
 {
-    int flags = (exclusive ? _O_RDWR : _O_RDONLY) | _O_BINARY | _O_NOINHERIT | (create ? _O_CREAT : 0);
-    int fd = -1;
-    // Shared opens deny nobody; exclusive ones deny everybody, as the engines' opens do.
-    _sopen_s(&fd, path.c_str(), flags, exclusive ? _SH_DENYRW : _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    const DWORD access = exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+    const DWORD share = exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE file = CreateFileW(platform::toWide(path).c_str(), access, share, nullptr,
+        create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    const int fd
+        = _open_osfhandle(reinterpret_cast<intptr_t>(file), exclusive ? _O_RDWR | _O_BINARY : _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(file);
+        SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+    }
     return fd;
+}
+int lastCode()
+{
+    return static_cast<int>(GetLastError());
+}
+bool isMissing(int code)
+{
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
 }
 bool isLockRefusal(int code)
 {
-    return code == EACCES;
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
 }
 long long seekTo(int fd, long long offset)
 {
@@ -83,6 +106,14 @@ int openLocked(const std::string& path, bool exclusive, bool create)
         return -1;
     }
     return fd;
+}
+int lastCode()
+{
+    return errno;
+}
+bool isMissing(int code)
+{
+    return code == ENOENT;
 }
 bool isLockRefusal(int code)
 {
@@ -141,9 +172,9 @@ TableFile::Result TableFile::open(const std::string& path, bool exclusive, bool 
     if (m_fd >= 0) {
         return Result::Opened;
     }
-    const int code = errno;
+    const int code = lastCode();
     m_error = platform::errorText(code);
-    if (code == ENOENT) {
+    if (isMissing(code)) {
         return Result::Missing;
     }
     return isLockRefusal(code) ? Result::Locked : Result::Failed;

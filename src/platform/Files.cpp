@@ -1,29 +1,258 @@
 #include "platform/Files.h"
 
+#ifdef _WIN32
+#include "platform/WideText.h"
+
+#include <atomic>
+#include <memory>
+#include <windows.h>
+// windows.h first: these need its types.
+#include <sddl.h>
+#else
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-
-#ifdef _WIN32
-#include <direct.h>
-#include <io.h>
-#include <windows.h>
-#else
+#include <type_traits>
 #include <unistd.h>
 #endif
 
 namespace platform {
 
+#ifdef _WIN32
+
+// Every file call here goes through the wide-character API, so a folder or file name with
+// characters outside the ANSI code page works, and every failure carries a Windows error code.
+
 std::string errorText(int code)
 {
-#ifdef _WIN32
-    char buffer[256];
-    strerror_s(buffer, sizeof buffer, code);
-    return buffer;
+    wchar_t* text = nullptr;
+    // Language 0: the user's language, as the rest of Windows speaks to them.
+    const DWORD length
+        = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0 || text == nullptr) {
+        return "Fout " + std::to_string(code);
+    }
+    std::wstring wide(text, length);
+    LocalFree(text);
+    // The system's texts end in a line break.
+    while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ')) {
+        wide.pop_back();
+    }
+    return fromWide(wide);
+}
+
+std::string lastErrorText()
+{
+    return errorText(static_cast<int>(GetLastError()));
+}
+
+namespace {
+
+struct HandleCloser
+{
+    using pointer = HANDLE;
+    void operator()(HANDLE handle) const
+    {
+        if (handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+        }
+    }
+};
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+bool attributesOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data)
+{
+    return GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data) != 0;
+}
+
+void setError(std::string* error, DWORD code)
+{
+    if (error != nullptr) {
+        *error = errorText(static_cast<int>(code));
+    }
+}
+
+bool writeAll(HANDLE file, const std::string& bytes)
+{
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const DWORD chunk = static_cast<DWORD>(left > (1u << 30) ? (1u << 30) : left);
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr)) {
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// A security descriptor that lets only the current user in and inherits nothing from the
+// folder: the Windows counterpart of mode 0600.
+struct OwnerOnlyDescriptor
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ~OwnerOnlyDescriptor() { LocalFree(descriptor); }
+    bool make()
+    {
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+            return false;
+        }
+        Handle tokenOwner(token);
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        std::string buffer(size, '\0');
+        if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+            return false;
+        }
+        wchar_t* sid = nullptr;
+        if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sid)) {
+            return false;
+        }
+        const std::wstring sddl = L"D:P(A;;FA;;;" + std::wstring(sid) + L")";
+        LocalFree(sid);
+        return ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr);
+    }
+};
+
+// Beside the target, so the final move stays on one volume; unique per process and call.
+std::wstring temporaryName(const std::string& path)
+{
+    static std::atomic<unsigned> counter { 0 };
+    return toWide(path) + L".transvo-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter)
+        + L".tmp";
+}
+
+} // namespace
+
+bool fileExists(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    return attributesOf(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool folderExists(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    return attributesOf(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::uint64_t fileSize(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    if (!attributesOf(path, data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return 0;
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::optional<std::string> readFile(const std::string& path, std::string* error)
+{
+    // Others may keep the file open for writing, as the C library's fopen allows.
+    Handle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        setError(error, GetLastError());
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        DWORD count = 0;
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr)) {
+            setError(error, GetLastError());
+            return std::nullopt;
+        }
+        if (count == 0) {
+            return bytes;
+        }
+        bytes.append(buffer, count);
+    }
+}
+
+bool createFolder(const std::string& path, std::string* error)
+{
+    if (CreateDirectoryW(toWide(path).c_str(), nullptr)) {
+        return true;
+    }
+    const DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS && folderExists(path)) {
+        return true;
+    }
+    setError(error, code);
+    return false;
+}
+
+bool removeFile(const std::string& path, std::string* error)
+{
+    if (DeleteFileW(toWide(path).c_str())) {
+        return true;
+    }
+    setError(error, GetLastError());
+    return false;
+}
+
+bool renameFile(const std::string& from, const std::string& to, std::string* error)
+{
+    // A plain rename refuses an existing target on Windows; this replaces it in one step and
+    // returns only once the new name is on disk.
+    if (MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    setError(error, GetLastError());
+    return false;
+}
+
+WriteResult replaceFile(const std::string& path, const std::string& bytes, Access access)
+{
+    WriteResult result;
+    OwnerOnlyDescriptor ownerOnly;
+    SECURITY_ATTRIBUTES security { sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE };
+    if (access == Access::OwnerOnly) {
+        if (!ownerOnly.make()) {
+            result.osError = lastErrorText();
+            return result;
+        }
+        security.lpSecurityDescriptor = ownerOnly.descriptor;
+    }
+    const std::wstring temp = temporaryName(path);
+    HANDLE raw = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, access == Access::OwnerOnly ? &security : nullptr,
+        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) {
+        result.osError = lastErrorText();
+        return result;
+    }
+    Handle file(raw);
+    bool ok = writeAll(raw, bytes) && FlushFileBuffers(raw);
+    DWORD code = ok ? ERROR_SUCCESS : GetLastError();
+    if (!CloseHandle(file.release()) && ok) {
+        ok = false;
+        code = GetLastError();
+    }
+    if (ok && !MoveFileExW(temp.c_str(), toWide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ok = false;
+        code = GetLastError();
+    }
+    if (!ok) {
+        DeleteFileW(temp.c_str());
+        result.osError = errorText(static_cast<int>(code));
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
 #else
+
+std::string errorText(int code)
+{
     char buffer[256];
     buffer[0] = '\0';
     // GNU strerror_r may return a static text instead of filling the buffer.
@@ -33,7 +262,6 @@ std::string errorText(int code)
     } else {
         return buffer;
     }
-#endif
 }
 
 std::string lastErrorText()
@@ -43,64 +271,66 @@ std::string lastErrorText()
 
 namespace {
 
-    bool statPath(const std::string& path, struct stat& info)
-    {
-        return ::stat(path.c_str(), &info) == 0;
-    }
+bool statPath(const std::string& path, struct stat& info)
+{
+    return ::stat(path.c_str(), &info) == 0;
+}
 
-    void setError(std::string* error, int code)
-    {
-        if (error != nullptr) {
-            *error = errorText(code);
-        }
+void setError(std::string* error, int code)
+{
+    if (error != nullptr) {
+        *error = errorText(code);
     }
+}
 
-    std::string folderOf(const std::string& path)
-    {
-#ifdef _WIN32
-        const auto cut = path.find_last_of("\\/");
-#else
-        const auto cut = path.find_last_of('/');
-#endif
-        return cut == std::string::npos ? std::string(".") : path.substr(0, cut == 0 ? 1 : cut);
-    }
+std::string folderOf(const std::string& path)
+{
+    const auto cut = path.find_last_of('/');
+    return cut == std::string::npos ? std::string(".") : path.substr(0, cut == 0 ? 1 : cut);
+}
 
-    // Writes all bytes, retrying short writes and interrupted calls.
-    bool writeAll(int fd, const std::string& bytes)
-    {
-        const char* data = bytes.data();
-        size_t left = bytes.size();
-        while (left > 0) {
-            const auto written = ::write(fd, data, static_cast<unsigned>(left > (1u << 30) ? (1u << 30) : left));
-            if (written < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return false;
+// Writes all bytes, retrying short writes and interrupted calls.
+bool writeAll(int fd, const std::string& bytes)
+{
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const auto written = ::write(fd, data, left > (1u << 30) ? (1u << 30) : left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
             }
-            data += written;
-            left -= static_cast<size_t>(written);
+            return false;
         }
-        return true;
+        data += written;
+        left -= static_cast<size_t>(written);
     }
+    return true;
+}
 
 } // namespace
 
 bool fileExists(const std::string& path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return statPath(path, info) && S_ISREG(info.st_mode);
 }
 
 bool folderExists(const std::string& path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return statPath(path, info) && S_ISDIR(info.st_mode);
 }
 
 std::uint64_t fileSize(const std::string& path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (!statPath(path, info) || !S_ISREG(info.st_mode)) {
         return 0;
     }
@@ -132,12 +362,7 @@ std::optional<std::string> readFile(const std::string& path, std::string* error)
 
 bool createFolder(const std::string& path, std::string* error)
 {
-#ifdef _WIN32
-    const int result = _mkdir(path.c_str());
-#else
-    const int result = ::mkdir(path.c_str(), 0777);
-#endif
-    if (result == 0 || (errno == EEXIST && folderExists(path))) {
+    if (::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && folderExists(path))) {
         return true;
     }
     setError(error, errno);
@@ -153,32 +378,31 @@ bool removeFile(const std::string& path, std::string* error)
     return false;
 }
 
+bool renameFile(const std::string& from, const std::string& to, std::string* error)
+{
+    if (std::rename(from.c_str(), to.c_str()) == 0) {
+        return true;
+    }
+    setError(error, errno);
+    return false;
+}
+
 WriteResult replaceFile(const std::string& path, const std::string& bytes, Access access)
 {
     WriteResult result;
     std::string temp = folderOf(path) + "/.transvo-XXXXXX";
-#ifdef _WIN32
-    temp = path + ".tmp";
-    const int fd = ::_open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
     const int fd = ::mkstemp(temp.data());
-#endif
     if (fd < 0) {
         result.osError = lastErrorText();
         return result;
     }
-#ifndef _WIN32
     // mkstemp makes the file 0600; widen it for ordinary files as the umask allows.
     if (access == Access::Default) {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-#endif
-    bool ok = writeAll(fd, bytes);
-#ifndef _WIN32
-    ok = ok && ::fsync(fd) == 0;
-#endif
+    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     int code = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -196,5 +420,7 @@ WriteResult replaceFile(const std::string& path, const std::string& bytes, Acces
     result.ok = true;
     return result;
 }
+
+#endif
 
 } // namespace platform

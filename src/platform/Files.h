@@ -6,12 +6,13 @@
 
 namespace platform {
 
-// The operating system's own text for the error code (errno on POSIX).
+// The operating system's own text for the error code: errno on POSIX, a system error code
+// (GetLastError) on Windows.
 std::string errorText(int code);
 // The operating system's text for the last file error of this thread.
 std::string lastErrorText();
 
-bool fileExists(const std::string& path);     // an ordinary file
+bool fileExists(const std::string& path); // an ordinary file
 bool folderExists(const std::string& path);
 // Size in bytes; 0 when the file does not exist or cannot be examined.
 std::uint64_t fileSize(const std::string& path);
@@ -23,6 +24,8 @@ std::optional<std::string> readFile(const std::string& path, std::string* error 
 bool createFolder(const std::string& path, std::string* error = nullptr);
 // True when the file is gone afterwards because it was removed; false with the OS text.
 bool removeFile(const std::string& path, std::string* error = nullptr);
+// Gives the file the new name, replacing a file of that name in one step; false with the OS text.
+bool renameFile(const std::string& from, const std::string& to, std::string* error = nullptr);
 
 enum class Access { Default, OwnerOnly };
 

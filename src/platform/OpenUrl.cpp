@@ -1,7 +1,10 @@
 #include "platform/OpenUrl.h"
 
 #ifdef _WIN32
+#include "platform/WideText.h"
+
 #include <windows.h>
+// windows.h first: shellapi.h needs its types.
 #include <shellapi.h>
 #else
 #include <cerrno>
@@ -17,7 +20,10 @@ namespace platform {
 bool openInDefaultProgram(const std::string& target)
 {
 #ifdef _WIN32
-    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    // The shell's "open" action: the browser for an address, the program registered for a file.
+    // Wide, so a file name outside the ANSI code page opens too.
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", toWide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
 #else
     // posix_spawnp searches PATH itself; no shell, so the target is never interpreted.

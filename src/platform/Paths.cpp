@@ -4,6 +4,8 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "platform/WideText.h"
+
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -29,9 +31,9 @@ std::string programFolder()
 {
     std::string path;
 #ifdef _WIN32
-    std::vector<char> buffer(32768);
-    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    path.assign(buffer.data(), length);
+    std::vector<wchar_t> buffer(32768);
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    path = fromWide(buffer.data(), length);
 #else
     std::vector<char> buffer(4096);
     const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -53,7 +55,16 @@ std::string workFolderFor(const char* appData, const std::string& programFolder)
 
 std::string workFolder(const std::string& programFolder)
 {
+#ifdef _WIN32
+    // getenv would hand out the value in the ANSI code page, losing a user name outside it.
+    const wchar_t* appData = _wgetenv(L"AppData");
+    if (appData == nullptr) {
+        return workFolderFor(nullptr, programFolder);
+    }
+    return workFolderFor(fromWide(appData, wcslen(appData)).c_str(), programFolder);
+#else
     return workFolderFor(std::getenv("AppData"), programFolder);
+#endif
 }
 
 std::string fileName(const std::string& path)

@@ -1,13 +1,80 @@
-#include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/Files.h"
 #include "platform/TextFormat.h"
 
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sys/stat.h>
+
+#ifdef _WIN32
+#include "platform/WideText.h"
+
+#include <windows.h>
+// windows.h first: these need its types.
+#include <aclapi.h>
+#include <sddl.h>
+// windows.h names ReplaceFileW so; the tests below mean platform::replaceFile.
+#undef ReplaceFile
+#endif
+
+namespace {
+
+#ifdef _WIN32
+// Nobody but the current user (and the system itself, which Windows always lets in) may open the
+// file.
+bool isOwnerOnly(const std::string& path)
+{
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(platform::toWide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+            nullptr, &acl, nullptr, &descriptor)
+        != ERROR_SUCCESS) {
+        return false;
+    }
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    char user[512];
+    DWORD size = 0;
+    const bool known = GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+    CloseHandle(token);
+    char system[SECURITY_MAX_SID_SIZE];
+    size = sizeof system;
+    CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &size);
+
+    bool userAllowed = false;
+    bool othersAllowed = acl == nullptr; // no list at all lets everybody in
+    for (DWORD i = 0; acl != nullptr && i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) {
+            continue;
+        }
+        if (known && EqualSid(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &ace->SidStart)) {
+            userAllowed = true;
+        } else if (!EqualSid(system, &ace->SidStart)) {
+            othersAllowed = true;
+        }
+    }
+    LocalFree(descriptor);
+    return userAllowed && !othersAllowed;
+}
+// Writing below a file that stands where a folder must be.
+const int kNotAFolder = ERROR_PATH_NOT_FOUND;
+#else
+bool isOwnerOnly(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0777) == 0600;
+}
+const int kNotAFolder = ENOTDIR;
+#endif
+
+} // namespace
 
 TEST(WorkFolder, IsAppDataWithVaroOrElseTheProgramFolder)
 {
@@ -20,7 +87,13 @@ TEST(WorkFolder, IsAppDataWithVaroOrElseTheProgramFolder)
 TEST(ProgramFolder, IsTheFolderOfTheRunningExecutable)
 {
     EXPECT_TRUE(platform::folderExists(platform::programFolder()));
+#ifdef _WIN32
+    // The build folder as Windows names it (a drive letter, backslashes).
+    EXPECT_TRUE(platform::fileExists(platform::joinPath(platform::programFolder(), "test_platform.exe")));
+    EXPECT_EQ(platform::fileName(platform::programFolder()), "tests");
+#else
     EXPECT_EQ(platform::programFolder(), std::string(TRANSVO_BUILD_DIR) + "/tests");
+#endif
 }
 
 TEST(ReplaceFile, WritesWholeFilesAndKeepsTheOldOneOnFailure)
@@ -30,15 +103,13 @@ TEST(ReplaceFile, WritesWholeFilesAndKeepsTheOldOneOnFailure)
     ASSERT_TRUE(platform::replaceFile(path, "first"));
     ASSERT_TRUE(platform::replaceFile(path, "second", platform::Access::OwnerOnly));
     EXPECT_EQ(platform::readFile(path).value_or(""), "second");
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_TRUE(isOwnerOnly(path));
 
     // A file standing where the folder must be: the write fails with the OS text.
     std::ofstream(dir.file("blocker")) << "x";
     const auto failed = platform::replaceFile(dir.file("blocker") + "/config.xml", "x");
     EXPECT_FALSE(failed);
-    EXPECT_EQ(failed.osError, platform::errorText(ENOTDIR));
+    EXPECT_EQ(failed.osError, platform::errorText(kNotAFolder));
     EXPECT_EQ(platform::readFile(path).value_or(""), "second");
 }
 
@@ -48,4 +119,69 @@ TEST(TextFormat, UsesTheDecimalCommaAndThreeDecimals)
     EXPECT_EQ(platform::formatNumber(-0.0004), "-0,000");
     EXPECT_EQ(platform::formatNumber(12, 0), "12");
     EXPECT_EQ(platform::formatNumber(1.5, 1, '.'), "1.5");
+}
+
+TEST(Files, HandleNamesOutsideTheAnsiCodePage)
+{
+    testing_support::TempDir dir;
+    // Dutch, Polish and the euro sign: no single Windows code page holds them all.
+    const std::string folder = platform::joinPath(dir.path(),
+        "Bestellingen \xC4\xB3 \xC5\x81\xC3\xB3"
+        "d\xC5\xBA");
+    ASSERT_TRUE(platform::createFolder(folder));
+    EXPECT_TRUE(platform::folderExists(folder));
+    const std::string file = platform::joinPath(folder, "caf\xC3\xA9 \xE2\x82\xAC.xml");
+    ASSERT_TRUE(platform::replaceFile(file, "old"));
+    ASSERT_TRUE(platform::replaceFile(file, "new!"));
+    EXPECT_EQ(platform::readFile(file).value_or(""), "new!");
+    EXPECT_EQ(platform::fileSize(file), 4u);
+
+    const std::string other = platform::joinPath(folder,
+        "\xC5\x81\xC3\xB3"
+        "d\xC5\xBA.xml");
+    ASSERT_TRUE(platform::replaceFile(other, "other"));
+    std::string error;
+    ASSERT_TRUE(platform::renameFile(other, file, &error)) << error;
+    EXPECT_EQ(platform::readFile(file).value_or(""), "other");
+    EXPECT_FALSE(platform::fileExists(other));
+    EXPECT_TRUE(platform::removeFile(file));
+    EXPECT_FALSE(platform::fileExists(file));
+
+    EXPECT_FALSE(platform::renameFile(other, file, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(WorkFolder, ComesFromAppDataAsTheSystemHoldsIt)
+{
+    const std::string appData = "C:\\Users\\J\xC3\xB3zef \xC5\x81\xC3\xB3"
+                                "d\xC5\xBA\\AppData\\Roaming";
+#ifdef _WIN32
+    const wchar_t* old = _wgetenv(L"AppData");
+    const std::wstring saved = old ? old : L"";
+    _wputenv_s(L"AppData", platform::toWide(appData).c_str());
+    EXPECT_EQ(platform::workFolder("C:\\Transvo"), appData + "\\VARO");
+    _wputenv_s(L"AppData", saved.c_str());
+#else
+    const char* old = std::getenv("AppData");
+    const std::string saved = old ? old : "";
+    ::setenv("AppData", appData.c_str(), 1);
+    EXPECT_EQ(platform::workFolder("/opt/transvo"), appData + "/VARO");
+    old ? ::setenv("AppData", saved.c_str(), 1) : ::unsetenv("AppData");
+#endif
+}
+
+TEST(ErrorText, IsTheSystemsOwnSentence)
+{
+#ifdef _WIN32
+    const int missing = ERROR_FILE_NOT_FOUND;
+#else
+    const int missing = ENOENT;
+#endif
+    std::string error;
+    EXPECT_FALSE(platform::readFile("no such file here", &error));
+    EXPECT_EQ(error, platform::errorText(missing));
+    EXPECT_FALSE(error.empty());
+    // Messages put more text after it on the same line.
+    EXPECT_EQ(error.find_first_of("\r\n"), std::string::npos);
+    EXPECT_NE(error, "Fout " + std::to_string(missing));
 }
