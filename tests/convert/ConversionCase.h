@@ -62,8 +62,8 @@ struct CaseSetup
 // Reads settings.txt of a case folder; failures are reported through the error text.
 bool readCaseSettings(const std::string& path, CaseSetup& setup, std::string& error);
 
-// Runs xmllint --noout --nonet on the document after "bcdata="; empty when well-formed,
-// otherwise what xmllint said.
+// Parses the document after "bcdata=" without the network; empty when well-formed, otherwise
+// what the parser said.
 std::string xmlProblems(const std::string& document);
 
 } // namespace testing_support

@@ -1,11 +1,11 @@
 #include "ConversionCase.h"
+#include "OwnerOnly.h"
+#include "UnreadableFile.h"
 
 #include "platform/Files.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace convert;
 using namespace testing_support;
@@ -97,12 +97,12 @@ TEST(HeaderMerge, WithoutFileGivesNothingAndSaysNothing)
 
 TEST(HeaderMerge, ReportsAFileItCannotRead)
 {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "the superuser reads every file";
+    if (const auto reason = UnreadableFile::impossibleBecause(); !reason.empty()) {
+        GTEST_SKIP() << reason;
     }
     Fixture f;
     f.orderkop(twelveLines("2024-03-20"));
-    ::chmod(f.work.file("orderkop.txt").c_str(), 0);
+    const UnreadableFile unreadable(f.work.file("orderkop.txt"));
     EXPECT_TRUE(f.conversion.VERWERK_KOP().empty());
     ASSERT_EQ(f.messages.size(), 1u);
     EXPECT_EQ(f.messages.last().text.rfind("Fout bij openen bestand " + f.work.file("orderkop.txt") + " ", 0), 0u);
@@ -169,12 +169,12 @@ TEST(ConversionRun, EndsSilentlyWithoutASource)
 
 TEST(ConversionRun, ReportsASourceItCannotOpen)
 {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "the superuser reads every file";
+    if (const auto reason = UnreadableFile::impossibleBecause(); !reason.empty()) {
+        GTEST_SKIP() << reason;
     }
     Fixture f;
     const std::string path = f.source("A;1\r\n");
-    ::chmod(path.c_str(), 0);
+    const UnreadableFile unreadable(path);
     f.conversion.VERWERK_CSV(path);
     EXPECT_EQ(f.messages.texts(), std::vector<std::string> { "Fout bij openen bronbestand " + path });
     EXPECT_FALSE(f.hasDocument());
@@ -224,11 +224,8 @@ TEST(OrderDocumentFile, IsReadableByTheUserAloneAndEmptiesTheLines)
     f.conversion.beginLines();
     f.conversion.addLine(parseQuantity("1", ','), "A");
     f.conversion.VERWERK_MAG();
-    struct stat info
-    {
-    };
-    ASSERT_EQ(::stat(f.work.file("dtbs.xml").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_TRUE(platform::fileExists(f.work.file("dtbs.xml")));
+    EXPECT_TRUE(testing_support::isOwnerOnly(f.work.file("dtbs.xml")));
     EXPECT_TRUE(f.conversion.order().lines.empty());
 }
 

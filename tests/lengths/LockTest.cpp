@@ -1,3 +1,4 @@
+#include "OtherTableProcess.h"
 #include "RecordingMessages.h"
 #include "TempDir.h"
 #include "lengths/PipeLengthLookup.h"
@@ -6,11 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <fstream>
+
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using lengths::OpenMode;
 using lengths::OpenStatus;
@@ -26,6 +30,9 @@ void copyFile(const std::string& from, const std::string& to)
     std::ofstream(to, std::ios::binary) << in.rdbuf();
 }
 
+#ifdef _WIN32
+using OtherProcess = OtherTableProcess;
+#else
 // Another process that opens the table (or only one of its files, as an engine with just the
 // index open would hold it) and keeps it open until told to stop.
 class OtherProcess
@@ -71,6 +78,7 @@ private:
     int m_stop = -1;
     bool m_opened = false;
 };
+#endif
 
 class TableLocks : public ::testing::Test
 {
@@ -129,6 +137,37 @@ TEST_F(TableLocks, TheLocksEndWithTheOtherProcess)
     EXPECT_EQ(second.open(tablePath(), OpenMode::SharedReadOnly), OpenStatus::Opened);
 }
 
+#ifdef _WIN32
+// xBase engines on Windows open each file with share modes: shared opens deny nobody, exclusive
+// ones deny everybody.
+TEST_F(TableLocks, WeAndTheEnginesSeeEachOthersLocksOnBothFiles)
+{
+    const auto engineOpen = [this](const char* file, bool exclusive) {
+        return CreateFileW(platform::toWide(m_dir.file(file)).c_str(),
+            exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    for (const char* file : { "lgt.dbf", "lgt.CDX" }) {
+        SCOPED_TRACE(file);
+        const HANDLE engine = engineOpen(file, false);
+        ASSERT_NE(engine, INVALID_HANDLE_VALUE);
+        PipeLengthTable table;
+        EXPECT_EQ(table.open(tablePath(), OpenMode::Exclusive), OpenStatus::InUse);
+        CloseHandle(engine);
+        EXPECT_EQ(table.open(tablePath(), OpenMode::Exclusive), OpenStatus::Opened);
+    }
+    PipeLengthTable reader;
+    ASSERT_EQ(reader.open(tablePath(), OpenMode::SharedReadOnly), OpenStatus::Opened);
+    for (const char* file : { "lgt.dbf", "lgt.CDX" }) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(engineOpen(file, true), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        const HANDLE engine = engineOpen(file, false);
+        EXPECT_NE(engine, INVALID_HANDLE_VALUE);
+        CloseHandle(engine);
+    }
+}
+#else
 // xBase engines on Linux lock with a whole-file flock() on each file they open.
 TEST_F(TableLocks, WeAndTheEnginesSeeEachOthersLocksOnBothFiles)
 {
@@ -153,5 +192,6 @@ TEST_F(TableLocks, WeAndTheEnginesSeeEachOthersLocksOnBothFiles)
         ::close(engine);
     }
 }
+#endif
 
 } // namespace

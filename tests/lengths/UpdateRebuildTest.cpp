@@ -2,16 +2,20 @@
 #include "lengths/PipeLengthTable.h"
 #include "platform/Paths.h"
 
+#include "OtherTableProcess.h"
 #include "RecordingMessages.h"
 #include "UpdateTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
+
+#ifndef _WIN32
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
+#endif
 
 using lengths::LengthsUpdate;
 using lengths::OpenMode;
@@ -99,6 +103,21 @@ void installOldList(const ProgramFolder& folder)
     folder.put("lgt_versie.txt", "2026-10-01 2026-10-01");
 }
 
+#ifdef _WIN32
+// Another process holding the table open for a conversion, as the program does it.
+class TableHolder
+{
+public:
+    explicit TableHolder(const ProgramFolder& folder)
+        : m_process(folder.file("lgt.dbf"), OpenMode::SharedReadOnly)
+    {
+    }
+    bool isHolding() const { return m_process.opened(); }
+
+private:
+    OtherTableProcess m_process;
+};
+#else
 // Another process holding the table open for a conversion: a shared lock on both files, the way
 // the table code and xBase engines take it, until it is killed.
 class TableHolder
@@ -142,6 +161,7 @@ private:
     pid_t m_pid = -1;
     bool m_holding = false;
 };
+#endif
 
 } // namespace
 

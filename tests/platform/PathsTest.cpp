@@ -2,6 +2,7 @@
 #include "platform/Files.h"
 #include "platform/TextFormat.h"
 
+#include "OwnerOnly.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +15,6 @@
 #include "platform/WideText.h"
 
 #include <windows.h>
-// windows.h first: these need its types.
-#include <aclapi.h>
-#include <sddl.h>
 // windows.h names ReplaceFileW so; the tests below mean platform::replaceFile.
 #undef ReplaceFile
 #endif
@@ -24,43 +22,6 @@
 namespace {
 
 #ifdef _WIN32
-// Nobody but the current user (and the system itself, which Windows always lets in) may open the
-// file.
-bool isOwnerOnly(const std::string& path)
-{
-    PACL acl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(platform::toWide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-            nullptr, &acl, nullptr, &descriptor)
-        != ERROR_SUCCESS) {
-        return false;
-    }
-    HANDLE token = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-    char user[512];
-    DWORD size = 0;
-    const bool known = GetTokenInformation(token, TokenUser, user, sizeof user, &size);
-    CloseHandle(token);
-    char system[SECURITY_MAX_SID_SIZE];
-    size = sizeof system;
-    CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &size);
-
-    bool userAllowed = false;
-    bool othersAllowed = acl == nullptr; // no list at all lets everybody in
-    for (DWORD i = 0; acl != nullptr && i < acl->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = nullptr;
-        if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) {
-            continue;
-        }
-        if (known && EqualSid(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &ace->SidStart)) {
-            userAllowed = true;
-        } else if (!EqualSid(system, &ace->SidStart)) {
-            othersAllowed = true;
-        }
-    }
-    LocalFree(descriptor);
-    return userAllowed && !othersAllowed;
-}
 // Writing below a file that stands where a folder must be.
 const int kNotAFolder = ERROR_PATH_NOT_FOUND;
 #else
@@ -103,7 +64,7 @@ TEST(ReplaceFile, WritesWholeFilesAndKeepsTheOldOneOnFailure)
     ASSERT_TRUE(platform::replaceFile(path, "first"));
     ASSERT_TRUE(platform::replaceFile(path, "second", platform::Access::OwnerOnly));
     EXPECT_EQ(platform::readFile(path).value_or(""), "second");
-    EXPECT_TRUE(isOwnerOnly(path));
+    EXPECT_TRUE(testing_support::isOwnerOnly(path));
 
     // A file standing where the folder must be: the write fails with the OS text.
     std::ofstream(dir.file("blocker")) << "x";

@@ -2,6 +2,7 @@
 
 #include "TempDir.h"
 
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -10,12 +11,19 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include "Loopback.h"
+#include "platform/WideText.h"
+
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
+#endif
 
 namespace testing_support {
 
@@ -41,7 +49,11 @@ public:
     LocalServer(const LocalServer&) = delete;
     LocalServer& operator=(const LocalServer&) = delete;
 
+#ifdef _WIN32
+    bool isRunning() const { return m_tether != INVALID_SOCKET && m_port > 0; }
+#else
     bool isRunning() const { return m_pid > 0 && m_port > 0; }
+#endif
     int port() const { return m_port; }
     std::string hostPort() const { return "127.0.0.1:" + std::to_string(m_port); }
     // A folder that lives as long as the server, for its port file, log and whatever else.
@@ -55,6 +67,20 @@ public:
         return text.str();
     }
 
+#ifdef _WIN32
+    // Closes the tether's connection, which stops the server, and waits until it has ended.
+    void stop()
+    {
+        if (m_tether == INVALID_SOCKET) {
+            return;
+        }
+        closesocket(m_tether);
+        m_tether = INVALID_SOCKET;
+        for (int i = 0; i < 300 && !std::ifstream(m_folder.file("ended")); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+#else
     // Stops the server (SIGTERM, SIGKILL after two seconds) and waits for it.
     void stop()
     {
@@ -73,6 +99,7 @@ public:
         ::waitpid(m_pid, nullptr, 0);
         m_pid = -1;
     }
+#endif
 
     static std::string toolPath(const std::string& script)
     {
@@ -87,6 +114,129 @@ public:
     }
 
 private:
+#ifdef _WIN32
+    static bool isWindowsPath(const std::string& text)
+    {
+        return text.size() > 2 && std::isalpha(static_cast<unsigned char>(text[0])) && text[1] == ':'
+            && (text[2] == '\\' || text[2] == '/');
+    }
+
+    // Under Wine the servers run as programs of the host, so they get the host's names for files.
+    static bool hostPath(const std::string& path, std::string& unixPath)
+    {
+        using ToUnix = char* (*)(const wchar_t*);
+        const auto toUnix = reinterpret_cast<ToUnix>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+        if (toUnix == nullptr) {
+            return false;
+        }
+        char* name = toUnix(platform::toWide(path).c_str());
+        if (name == nullptr) {
+            return false;
+        }
+        unixPath = name;
+        HeapFree(GetProcessHeap(), 0, name);
+        return true;
+    }
+
+    // One argument as the C runtime splits a command line: quoted, backslashes before a quote
+    // doubled.
+    static std::wstring quoted(const std::string& arg)
+    {
+        std::wstring text = L"\"";
+        std::size_t backslashes = 0;
+        for (const char c : arg) {
+            if (c == '\\') {
+                ++backslashes;
+                continue;
+            }
+            text.append(c == '"' ? backslashes * 2 + 1 : backslashes, L'\\');
+            backslashes = 0;
+            text += static_cast<wchar_t>(static_cast<unsigned char>(c));
+        }
+        text.append(backslashes * 2, L'\\');
+        return text + L"\"";
+    }
+
+    // Wine starts a host program for us but hands out no handle to stop it with, nor a pipe to
+    // its input, so the server runs under tools/tether.py, which connects back to us and stops
+    // the server when that connection closes: in stop(), or when this process ends however.
+    void start(const std::string& script, const std::vector<std::string>& args, std::chrono::milliseconds timeout)
+    {
+        const std::string portFile = m_folder.file("port");
+        if (m_listener.port() == 0) {
+            m_error = "no loopback port for the tether";
+            return;
+        }
+        std::vector<std::string> argv = { "python3", "-u", toolPath("tether.py"), "--connect",
+            std::to_string(m_listener.port()), "--ended", m_folder.file("ended"), "python3", "-u", script };
+        argv.insert(argv.end(), args.begin(), args.end());
+        argv.insert(argv.end(), { "--port", "0", "--port-file", portFile });
+        std::wstring commandLine = L"env";
+        for (auto& arg : argv) {
+            if (isWindowsPath(arg) && !hostPath(arg, arg)) {
+                m_error = "the test servers run on the host: these tests need Wine";
+                return;
+            }
+            commandLine += L" " + quoted(arg);
+        }
+
+        SECURITY_ATTRIBUTES inherited { sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE };
+        using ToDos = wchar_t* (*)(const char*);
+        const auto toDos = reinterpret_cast<ToDos>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_dos_file_name")));
+        wchar_t* env = toDos != nullptr ? toDos("/usr/bin/env") : nullptr;
+        if (env == nullptr) {
+            m_error = "the test servers run on the host: these tests need Wine";
+            return;
+        }
+        const std::wstring program = env;
+        HeapFree(GetProcessHeap(), 0, env);
+
+        HANDLE log = CreateFileW(platform::toWide(m_folder.file("server.log")).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (log == INVALID_HANDLE_VALUE) {
+            m_error = "no log file for the server";
+            return;
+        }
+        STARTUPINFOW startup {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = log;
+        startup.hStdError = log;
+        PROCESS_INFORMATION process {};
+        const BOOL started = CreateProcessW(
+            program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+        CloseHandle(log);
+        // Wine gives none for a host program; Windows would.
+        if (process.hProcess != nullptr) {
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+        if (!started) {
+            m_error = "python3 could not be started through /usr/bin/env";
+            return;
+        }
+
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (m_tether == INVALID_SOCKET) {
+                m_tether = m_listener.accept(std::chrono::milliseconds(10));
+            }
+            if (m_tether != INVALID_SOCKET && readPort(portFile)) {
+                return;
+            }
+            if (std::ifstream(m_folder.file("ended"))) {
+                m_error = "the server ended before it reported its port";
+                stop();
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        m_error = "the server did not report its port in time";
+        stop();
+    }
+#else
     void start(const std::string& script, const std::vector<std::string>& args, std::chrono::milliseconds timeout)
     {
         const std::string portFile = m_folder.file("port");
@@ -129,6 +279,7 @@ private:
         m_error = "the server did not report its port in time";
         stop();
     }
+#endif
 
     bool readPort(const std::string& portFile)
     {
@@ -142,7 +293,12 @@ private:
     }
 
     TempDir m_folder;
+#ifdef _WIN32
+    LoopbackListener m_listener;
+    SOCKET m_tether = INVALID_SOCKET;
+#else
     pid_t m_pid = -1;
+#endif
     int m_port = 0;
     std::string m_error;
 };

@@ -2,11 +2,9 @@
 
 #include "transfer/HttpClient.h"
 
-#include <gtest/gtest.h>
+#include "Loopback.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 using transfer::HttpClient;
 using transfer::HttpFailure;
@@ -14,20 +12,6 @@ using transfer::HttpFailure;
 namespace {
 
 const std::vector<std::string> kFormHeaders = { "Content-Type: application/x-www-form-urlencoded", "Accept: */*" };
-
-// A loopback port nobody listens on: bound, then released.
-int closedPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 std::string bytesOfEveryValue()
 {
@@ -119,7 +103,7 @@ TEST_F(HttpClientTest, ReportsWhyNothingCame)
         const char* reason;
     };
     const Case cases[] = {
-        { "refused", "https://127.0.0.1:" + std::to_string(closedPort()) + "/x", s_shop->caFile(),
+        { "refused", "https://127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort()) + "/x", s_shop->caFile(),
             HttpFailure::ConnectionRefused, "Geen verbinding mogelijk met de server" },
         { "untrusted", s_shop->url("/barcodescanner/index/xml"), "", HttpFailure::CertificateRefused,
             "Certificaat van de server geweigerd" },

@@ -51,13 +51,13 @@ public:
         for (const auto& [name, value] : values) {
             const char* old = std::getenv(name);
             m_saved.push_back({ name, old ? std::optional<std::string>(old) : std::nullopt });
-            value ? ::setenv(name, value, 1) : ::unsetenv(name);
+            testing_support::setEnvironment(name, value);
         }
     }
     ~ScopedEnvironment()
     {
         for (const auto& [name, value] : m_saved) {
-            value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+            testing_support::setEnvironment(name.c_str(), value ? value->c_str() : nullptr);
         }
     }
 

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "Environment.h"
 #include "LocalServer.h"
 #include "transfer/HttpClient.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <stdlib.h>
-#include <strings.h>
 
 // tools/webshop.py on a free loopback port, shared by the tests of one suite: starting it costs
 // more than all the requests together. The test CA is made once per build folder and shared by
@@ -22,8 +22,8 @@ public:
     explicit WebshopPeer(const std::vector<std::string>& extraArgs = {})
     {
         // A proxy the machine may be set up with must not stand between the tests and loopback.
-        ::setenv("no_proxy", "127.0.0.1,localhost", 1);
-        ::setenv("NO_PROXY", "127.0.0.1,localhost", 1);
+        testing_support::setEnvironment("no_proxy", "127.0.0.1,localhost");
+        testing_support::setEnvironment("NO_PROXY", "127.0.0.1,localhost");
         std::vector<std::string> args = { "--cert-dir", certFolder() };
         args.insert(args.end(), extraArgs.begin(), extraArgs.end());
         m_server = std::make_unique<testing_support::LocalServer>("webshop.py", args);
@@ -31,7 +31,13 @@ public:
 
     bool isRunning() const { return m_server->isRunning(); }
     std::string log() const { return m_server->log(); }
+#ifdef _WIN32
+    // Schannel matches a certificate checked against our own CA by its DNS names only, so the
+    // test certificate's 127.0.0.1 would not do.
+    std::string hostPort() const { return "localhost:" + std::to_string(m_server->port()); }
+#else
     std::string hostPort() const { return m_server->hostPort(); }
+#endif
     static std::string certFolder() { return TRANSVO_BUILD_DIR "/test-certs"; }
     std::string caFile() const { return certFolder() + "/ca.pem"; }
     std::string url(const std::string& path, const char* scheme = "https") const
@@ -116,7 +122,9 @@ struct WireRequest
     {
         for (const auto& line : headers) {
             if (line.size() > name.size() && line[name.size()] == ':'
-                && strncasecmp(line.c_str(), name.c_str(), name.size()) == 0) {
+                && std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
+                       return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+                   })) {
                 const size_t value = line.find_first_not_of(' ', name.size() + 1);
                 return value == std::string::npos ? std::string() : line.substr(value);
             }

@@ -1,15 +1,10 @@
 #include "xml/XmlDocument.h"
 #include "xml/XmlText.h"
 
+#include "Loopback.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <fstream>
 
@@ -17,47 +12,6 @@ using xml::XmlDocument;
 using xml::XmlNodeKind;
 
 namespace {
-
-// A listening loopback socket that tells whether anybody connected.
-class LoopbackListener
-{
-public:
-    LoopbackListener()
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-            || ::listen(m_fd, 4) != 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            ADD_FAILURE() << "no loopback listener";
-            return;
-        }
-        ::fcntl(m_fd, F_SETFL, O_NONBLOCK);
-        m_port = ntohs(address.sin_port);
-    }
-    ~LoopbackListener()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    int port() const { return m_port; }
-    bool wasContacted() const
-    {
-        const int client = ::accept(m_fd, nullptr, nullptr);
-        if (client >= 0) {
-            ::close(client);
-            return true;
-        }
-        return false;
-    }
-
-private:
-    int m_fd = -1;
-    int m_port = 0;
-};
 
 std::vector<std::string> names(const std::vector<xml::XmlNode>& nodes)
 {
@@ -116,7 +70,7 @@ TEST(XmlDocument, ValidatesAgainstItsOwnDtd)
 
 TEST(XmlDocument, NeverFetchesExternalDtdsOrEntities)
 {
-    LoopbackListener listener;
+    testing_support::LoopbackListener listener;
     const std::string url = "http://127.0.0.1:" + std::to_string(listener.port()) + "/x";
     testing_support::TempDir dir;
     {
