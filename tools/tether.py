@@ -6,8 +6,9 @@ but hands them neither a handle to stop it with nor a pipe to its input. They st
 servers through this script, which connects back to a port the test program listens on: when the
 test program closes that connection, or ends for whatever reason, the server is stopped.
 
-    tether.py --connect PORT [--ended FILE] command [args...]
+    tether.py --connect PORT [--log FILE] [--ended FILE] command [args...]
 
+--log names a file for the command's output (Wine does not hand the test program's files on).
 --ended names a file written (aside, then renamed) with the command's exit status once it has
 ended, so the test program sees a server that stopped by itself.
 """
@@ -22,6 +23,7 @@ import threading
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--connect", type=int, required=True)
+    parser.add_argument("--log")
     parser.add_argument("--ended")
     parser.add_argument("command", nargs=argparse.REMAINDER)
     options = parser.parse_args()
@@ -30,7 +32,9 @@ def main():
 
     connection = socket.create_connection(("127.0.0.1", options.connect), timeout=20)
     connection.settimeout(None)
-    child = subprocess.Popen(options.command, stdin=subprocess.DEVNULL)
+    log = open(options.log, "wb") if options.log else None
+    child = subprocess.Popen(options.command, stdin=subprocess.DEVNULL, stdout=log,
+                             stderr=subprocess.STDOUT if log else None)
 
     def stop_when_closed():
         try:

@@ -8,6 +8,12 @@
 #include <mutex>
 #include <string_view>
 
+#ifdef _WIN32
+#include <windows.h>
+// windows.h first: wincrypt.h needs its types.
+#include <wincrypt.h>
+#endif
+
 namespace transfer {
 
 namespace {
@@ -198,6 +204,39 @@ HttpClient::HttpClient(std::string agent, std::string extraCaFile)
 
 HttpClient::~HttpClient() = default;
 
+#ifdef _WIN32
+namespace {
+
+// The certificates of Windows' own root store as PEM. With a CA file, libcurl's Schannel
+// checks the chain against the file's certificates alone.
+std::string systemRootsPem()
+{
+    std::string pem;
+    HCERTSTORE store = CertOpenSystemStoreW(0, L"ROOT");
+    if (store == nullptr) {
+        return pem;
+    }
+    PCCERT_CONTEXT certificate = nullptr;
+    while ((certificate = CertEnumCertificatesInStore(store, certificate)) != nullptr) {
+        DWORD size = 0;
+        if (!CryptBinaryToStringA(
+                certificate->pbCertEncoded, certificate->cbCertEncoded, CRYPT_STRING_BASE64HEADER, nullptr, &size)) {
+            continue;
+        }
+        std::string text(size, '\0');
+        if (CryptBinaryToStringA(certificate->pbCertEncoded, certificate->cbCertEncoded, CRYPT_STRING_BASE64HEADER,
+                text.data(), &size)) {
+            text.resize(size);
+            pem += text;
+        }
+    }
+    CertCloseStore(store, 0);
+    return pem;
+}
+
+} // namespace
+#endif
+
 // A CA file given to libcurl replaces its default bundle. Where the system's CAs are also
 // installed as a hashed folder, libcurl keeps searching that folder next to the file, so the
 // file alone does; elsewhere the system bundle and the extra file go in together as one blob,
@@ -220,6 +259,9 @@ void HttpClient::trustExtraCa(Handle& handle) const
             handle.caBundle = *system + "\n";
         }
     }
+#ifdef _WIN32
+    handle.caBundle = systemRootsPem() + "\n";
+#endif
     handle.caBundle += *extra;
 }
 

@@ -31,7 +31,8 @@ public:
         SetHandleInformation(m_input, HANDLE_FLAG_INHERIT, 0);
         SetHandleInformation(m_output, HANDLE_FLAG_INHERIT, 0);
 
-        const std::wstring program = platform::toWide(platform::joinPath(platform::programFolder(), "table_holder.exe"));
+        const std::wstring program
+            = platform::toWide(platform::joinPath(platform::programFolder(), "table_holder.exe"));
         std::wstring commandLine = L"\"" + program + L"\" \"" + platform::toWide(tablePath) + L"\" "
             + (mode == lengths::OpenMode::Exclusive ? L"exclusive" : L"shared");
         STARTUPINFOW startup {};

@@ -50,14 +50,29 @@ public:
     LocalServer& operator=(const LocalServer&) = delete;
 
 #ifdef _WIN32
-    bool isRunning() const { return m_tether != INVALID_SOCKET && m_port > 0; }
+    bool isRunning() const
+    {
+        return m_tether != INVALID_SOCKET && m_port > 0;
+    }
 #else
-    bool isRunning() const { return m_pid > 0 && m_port > 0; }
+    bool isRunning() const
+    {
+        return m_pid > 0 && m_port > 0;
+    }
 #endif
-    int port() const { return m_port; }
-    std::string hostPort() const { return "127.0.0.1:" + std::to_string(m_port); }
+    int port() const
+    {
+        return m_port;
+    }
+    std::string hostPort() const
+    {
+        return "127.0.0.1:" + std::to_string(m_port);
+    }
     // A folder that lives as long as the server, for its port file, log and whatever else.
-    const TempDir& folder() const { return m_folder; }
+    const TempDir& folder() const
+    {
+        return m_folder;
+    }
     // What the server printed so far, and why it did not start, for assertion messages.
     std::string log() const
     {
@@ -168,8 +183,9 @@ private:
             m_error = "no loopback port for the tether";
             return;
         }
-        std::vector<std::string> argv = { "python3", "-u", toolPath("tether.py"), "--connect",
-            std::to_string(m_listener.port()), "--ended", m_folder.file("ended"), "python3", "-u", script };
+        std::vector<std::string> argv
+            = { "python3", "-u", toolPath("tether.py"), "--connect", std::to_string(m_listener.port()), "--log",
+                  m_folder.file("server.log"), "--ended", m_folder.file("ended"), "python3", "-u", script };
         argv.insert(argv.end(), args.begin(), args.end());
         argv.insert(argv.end(), { "--port", "0", "--port-file", portFile });
         std::wstring commandLine = L"env";
@@ -181,7 +197,6 @@ private:
             commandLine += L" " + quoted(arg);
         }
 
-        SECURITY_ATTRIBUTES inherited { sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE };
         using ToDos = wchar_t* (*)(const char*);
         const auto toDos = reinterpret_cast<ToDos>(
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_dos_file_name")));
@@ -193,21 +208,11 @@ private:
         const std::wstring program = env;
         HeapFree(GetProcessHeap(), 0, env);
 
-        HANDLE log = CreateFileW(platform::toWide(m_folder.file("server.log")).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (log == INVALID_HANDLE_VALUE) {
-            m_error = "no log file for the server";
-            return;
-        }
         STARTUPINFOW startup {};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = log;
-        startup.hStdError = log;
         PROCESS_INFORMATION process {};
         const BOOL started = CreateProcessW(
-            program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-        CloseHandle(log);
+            program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
         // Wine gives none for a host program; Windows would.
         if (process.hProcess != nullptr) {
             CloseHandle(process.hProcess);

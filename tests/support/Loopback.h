@@ -70,7 +70,10 @@ public:
     LoopbackListener& operator=(const LoopbackListener&) = delete;
 
     // 0 when no listener could be made.
-    int port() const { return m_port; }
+    int port() const
+    {
+        return m_port;
+    }
 
     // True when a connection attempt is waiting, or arrives within the given time.
     bool wasContacted(std::chrono::milliseconds wait = std::chrono::milliseconds(0)) const

@@ -56,7 +56,9 @@ inline bool isOwnerOnly(const std::string& path)
 // Mode 0600: read and write for the owner, nothing for anybody else.
 inline bool isOwnerOnly(const std::string& path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0777) == 0600;
 }
 #endif

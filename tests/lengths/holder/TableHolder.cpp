@@ -22,8 +22,8 @@ int main()
         return 2;
     }
     const std::string tablePath = platform::fromWide(args[1], wcslen(args[1]));
-    const auto mode = std::wstring(args[2]) == L"exclusive" ? lengths::OpenMode::Exclusive
-                                                             : lengths::OpenMode::SharedReadOnly;
+    const auto mode
+        = std::wstring(args[2]) == L"exclusive" ? lengths::OpenMode::Exclusive : lengths::OpenMode::SharedReadOnly;
     LocalFree(args);
 
     lengths::PipeLengthTable table;
@@ -31,7 +31,6 @@ int main()
     std::fwrite(&status, 1, 1, stdout);
     std::fflush(stdout);
     char ignored = 0;
-    while (std::fread(&ignored, 1, 1, stdin) == 1) {
-    }
+    while (std::fread(&ignored, 1, 1, stdin) == 1) { }
     return 0;
 }
