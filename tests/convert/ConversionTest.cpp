@@ -3,9 +3,9 @@
 #include "UnreadableFile.h"
 
 #include "platform/Files.h"
+#include "platform/Paths.h"
 
 #include <gtest/gtest.h>
-
 
 using namespace convert;
 using namespace testing_support;
@@ -102,10 +102,13 @@ TEST(HeaderMerge, ReportsAFileItCannotRead)
     }
     Fixture f;
     f.orderkop(twelveLines("2024-03-20"));
-    const UnreadableFile unreadable(f.work.file("orderkop.txt"));
-    EXPECT_TRUE(f.conversion.VERWERK_KOP().empty());
+    {
+        const UnreadableFile unreadable(f.work.file("orderkop.txt"));
+        EXPECT_TRUE(f.conversion.VERWERK_KOP().empty());
+    }
     ASSERT_EQ(f.messages.size(), 1u);
     EXPECT_EQ(f.messages.last().text.rfind("Fout bij openen bestand " + f.work.file("orderkop.txt") + " ", 0), 0u);
+    // Windows removes a file others hold open once they let go of it.
     EXPECT_FALSE(platform::fileExists(f.work.file("orderkop.txt")));
 }
 
@@ -239,7 +242,7 @@ TEST(OrderDocumentFile, ReportsWhenItCannotBeCreatedAndKeepsTheLines)
     conversion.addLine(parseQuantity("1", ','), "A");
     conversion.VERWERK_MAG();
     ASSERT_EQ(f.messages.size(), 1u);
-    const std::string expected = "Fout bij aanmaken bestand " + missing + "/dtbs.xml ";
+    const std::string expected = "Fout bij aanmaken bestand " + platform::joinPath(missing, "dtbs.xml") + " ";
     EXPECT_EQ(f.messages.last().text.substr(0, expected.size()), expected);
     EXPECT_GT(f.messages.last().text.size(), expected.size()) << "no system error text";
     EXPECT_EQ(conversion.order().lines.size(), 1u);
