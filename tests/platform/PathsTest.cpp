@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sys/stat.h>
 
 #ifdef _WIN32
 #include "platform/WideText.h"
@@ -25,13 +24,6 @@ namespace {
 // Writing below a file that stands where a folder must be.
 const int kNotAFolder = ERROR_PATH_NOT_FOUND;
 #else
-bool isOwnerOnly(const std::string& path)
-{
-    struct stat info
-    {
-    };
-    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0777) == 0600;
-}
 const int kNotAFolder = ENOTDIR;
 #endif
 
