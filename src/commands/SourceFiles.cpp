@@ -5,6 +5,10 @@
 
 #include <sys/stat.h>
 
+#ifdef _WIN32
+#include "platform/WideText.h"
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -64,13 +68,23 @@ bool isListedFile(const std::string& name, const std::string& path, std::time_t&
     if (name.empty() || name.front() == '.') {
         return false;
     }
+#ifdef _WIN32
+    // Wide, so a name outside the ANSI code page is found too.
+    struct _stat64 info
+    {
+    };
+    if (::_wstat64(platform::toWide(path).c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+        return false;
+    }
+#else
     struct stat info
     {
     };
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return false;
     }
-    written = info.st_mtime;
+#endif
+    written = static_cast<std::time_t>(info.st_mtime);
     return true;
 }
 
@@ -120,8 +134,19 @@ std::vector<SourceFile> listSourceFiles(const std::string& folder, const std::st
     std::error_code error;
     // The names stay the bytes of the directory entries: a name that is no valid UTF-8 is listed,
     // opened and deleted like any other.
-    for (std::filesystem::directory_iterator it(searchFolder, error), end; !error && it != end; it.increment(error)) {
+#ifdef _WIN32
+    const std::filesystem::path searchPath(std::u8string(searchFolder.begin(), searchFolder.end()));
+#else
+    const std::filesystem::path searchPath(searchFolder);
+#endif
+    for (std::filesystem::directory_iterator it(searchPath, error), end; !error && it != end; it.increment(error)) {
+#ifdef _WIN32
+        // Windows names are UTF-16; the program's paths are UTF-8.
+        const std::u8string utf8 = it->path().filename().u8string();
+        const std::string name(utf8.begin(), utf8.end());
+#else
         const std::string name = it->path().filename().string();
+#endif
         if (!matchesFilePattern(name, namePattern)) {
             continue;
         }

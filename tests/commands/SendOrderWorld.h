@@ -20,6 +20,9 @@ class SendOrderWorld : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
+#ifdef _WIN32
+        return;
+#endif
         s_belgian = new WebshopPeer();
         s_dutch = new WebshopPeer();
     }
@@ -46,6 +49,10 @@ protected:
 
     void SetUp() override
     {
+#ifdef _WIN32
+        GTEST_SKIP() << "the browser is watched as xdg-open on PATH; Windows opens through the shell, "
+                        "which would start the real browser";
+#endif
         ASSERT_TRUE(s_belgian->isRunning()) << s_belgian->log();
         ASSERT_TRUE(s_dutch->isRunning()) << s_dutch->log();
         s_belgian->reset();

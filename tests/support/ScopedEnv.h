@@ -5,6 +5,17 @@
 
 namespace testing_support {
 
+// Sets an environment variable of this process, or removes it when value is nullptr.
+inline void setEnvironment(const char* name, const char* value)
+{
+#ifdef _WIN32
+    // An empty value removes the variable on Windows.
+    _putenv_s(name, value != nullptr ? value : "");
+#else
+    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+#endif
+}
+
 // Sets or clears an environment variable for one test and restores it afterwards.
 class ScopedEnv
 {
@@ -16,20 +27,9 @@ public:
             m_old = old;
             m_had = true;
         }
-        if (value) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
+        setEnvironment(name, value);
     }
-    ~ScopedEnv()
-    {
-        if (m_had) {
-            ::setenv(m_name.c_str(), m_old.c_str(), 1);
-        } else {
-            ::unsetenv(m_name.c_str());
-        }
-    }
+    ~ScopedEnv() { setEnvironment(m_name.c_str(), m_had ? m_old.c_str() : nullptr); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 

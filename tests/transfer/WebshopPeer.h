@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Environment.h"
+#include "ScopedEnv.h"
 #include "LocalServer.h"
 #include "transfer/HttpClient.h"
 
