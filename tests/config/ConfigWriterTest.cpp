@@ -5,8 +5,8 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
-#include "RecordingMessages.h"
 #include "OwnerOnly.h"
+#include "RecordingMessages.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -49,30 +49,11 @@ public:
     LocalServer(const LocalServer&) = delete;
     LocalServer& operator=(const LocalServer&) = delete;
 
-#ifdef _WIN32
-    bool isRunning() const
-    {
-        return m_tether != INVALID_SOCKET && m_port > 0;
-    }
-#else
-    bool isRunning() const
-    {
-        return m_pid > 0 && m_port > 0;
-    }
-#endif
-    int port() const
-    {
-        return m_port;
-    }
-    std::string hostPort() const
-    {
-        return "127.0.0.1:" + std::to_string(m_port);
-    }
+    bool isRunning() const { return isStarted() && m_port > 0; }
+    int port() const { return m_port; }
+    std::string hostPort() const { return "127.0.0.1:" + std::to_string(m_port); }
     // A folder that lives as long as the server, for its port file, log and whatever else.
-    const TempDir& folder() const
-    {
-        return m_folder;
-    }
+    const TempDir& folder() const { return m_folder; }
     // What the server printed so far, and why it did not start, for assertion messages.
     std::string log() const
     {
@@ -129,6 +110,15 @@ public:
     }
 
 private:
+    bool isStarted() const
+    {
+#ifdef _WIN32
+        return m_tether != INVALID_SOCKET;
+#else
+        return m_pid > 0;
+#endif
+    }
+
 #ifdef _WIN32
     static bool isWindowsPath(const std::string& text)
     {

@@ -104,8 +104,8 @@ TEST_F(HttpClientTest, ReportsWhyNothingCame)
         const char* reason;
     };
     const Case cases[] = {
-        { "refused", "https://127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort()) + "/x", s_shop->caFile(),
-            HttpFailure::ConnectionRefused, "Geen verbinding mogelijk met de server" },
+        { "refused", "https://127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort()) + "/x",
+            s_shop->caFile(), HttpFailure::ConnectionRefused, "Geen verbinding mogelijk met de server" },
         { "untrusted", s_shop->url("/barcodescanner/index/xml"), "", HttpFailure::CertificateRefused,
             "Certificaat van de server geweigerd" },
         { "closed without answer", s_shop->url("/barcodescanner/index/xml"), s_shop->caFile(),
@@ -115,7 +115,8 @@ TEST_F(HttpClientTest, ReportsWhyNothingCame)
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
-        if (test.caFile.empty() && testing_support::skippedUnderWine(test.name, testing_support::kWineTrustsAnyServer)) {
+        if (test.caFile.empty()
+            && testing_support::skippedUnderWine(test.name, testing_support::kWineTrustsAnyServer)) {
             continue;
         }
         HttpClient client("VARO", test.caFile);

@@ -200,7 +200,8 @@ TEST_F(OrderUploadTest, TurnsAPostWithoutAnswerIntoAFailureWithItsReason)
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
-        if (test.caFile.empty() && testing_support::skippedUnderWine(test.name, testing_support::kWineTrustsAnyServer)) {
+        if (test.caFile.empty()
+            && testing_support::skippedUnderWine(test.name, testing_support::kWineTrustsAnyServer)) {
             continue;
         }
         s_shop->reset();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ScopedEnv.h"
 #include "LocalServer.h"
+#include "ScopedEnv.h"
 #include "transfer/HttpClient.h"
 
 #include <gtest/gtest.h>
@@ -31,13 +31,16 @@ public:
 
     bool isRunning() const { return m_server->isRunning(); }
     std::string log() const { return m_server->log(); }
+    std::string hostPort() const
+    {
 #ifdef _WIN32
-    // Schannel matches a certificate checked against our own CA by its DNS names only, so the
-    // test certificate's 127.0.0.1 would not do.
-    std::string hostPort() const { return "localhost:" + std::to_string(m_server->port()); }
+        // Schannel matches a certificate checked against our own CA by its DNS names only, so the
+        // test certificate's 127.0.0.1 would not do.
+        return "localhost:" + std::to_string(m_server->port());
 #else
-    std::string hostPort() const { return m_server->hostPort(); }
+        return m_server->hostPort();
 #endif
+    }
     static std::string certFolder() { return TRANSVO_BUILD_DIR "/test-certs"; }
     std::string caFile() const { return certFolder() + "/ca.pem"; }
     std::string url(const std::string& path, const char* scheme = "https") const
