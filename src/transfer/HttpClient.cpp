@@ -1,11 +1,9 @@
 #include "transfer/HttpClient.h"
 
 #include "platform/Files.h"
+#include "transfer/CurlEasy.h"
 #include "transfer/ResponseHeader.h"
 
-#include <curl/curl.h>
-
-#include <mutex>
 #include <string_view>
 
 #ifdef _WIN32
@@ -22,30 +20,8 @@ namespace {
 constexpr size_t kMaxBody = 64u * 1024u * 1024u;
 constexpr size_t kMaxHeaderBlock = 1024u * 1024u;
 
-bool initGlobal()
-{
-    static std::once_flag once;
-    static bool ok = false;
-    std::call_once(once, [] { ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
-    return ok;
-}
-
-struct SlistDeleter
-{
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
-
-bool append(Slist& list, const std::string& line)
-{
-    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
-    if (!grown) {
-        return false;
-    }
-    list.release();
-    list.reset(grown);
-    return true;
-}
+using curl::append;
+using curl::Slist;
 
 struct ResetOnExit
 {
@@ -178,16 +154,11 @@ struct HttpClient::Request
 
 struct HttpClient::Handle
 {
-    CURL* curl = nullptr;
+    curl::Easy easy;
+    CURL* curl = nullptr; // easy.get()
     std::string caFile; // the extra CA file, where the system's CA folder stays in use
     std::string caBundle; // else the system CAs plus the extra file, handed over as one blob
     std::string caError; // why the extra file could not be used
-    ~Handle()
-    {
-        if (curl) {
-            curl_easy_cleanup(curl);
-        }
-    }
 };
 
 std::string HttpResponse::statusLine() const
@@ -275,11 +246,9 @@ bool HttpClient::open()
     if (isOpen()) {
         return true;
     }
-    if (!initGlobal()) {
-        return false;
-    }
     auto handle = std::make_unique<Handle>();
-    handle->curl = curl_easy_init();
+    handle->easy = curl::newEasy();
+    handle->curl = handle->easy.get();
     if (!handle->curl) {
         return false;
     }
@@ -334,12 +303,8 @@ HttpResponse HttpClient::post(const std::string& url, const std::vector<std::str
 bool HttpClient::configure(const Request& request) const
 {
     CURL* curl = m_handle->curl;
-    bool ok = true;
+    bool ok = curl::setCommon(curl, request.url, "http,https", request.errorText, m_timeouts.connect);
     const auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
-    set(curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str()));
-    set(curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https"));
-    set(curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, request.errorText));
-    set(curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L));
     set(curl_easy_setopt(curl, CURLOPT_USERAGENT, m_agent.c_str()));
     // The reply check compares the status line with an HTTP/1.1 one; HTTP/2 has no reason phrase.
     set(curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)));
@@ -347,7 +312,6 @@ bool HttpClient::configure(const Request& request) const
     set(curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L));
     set(curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L));
     set(curl_easy_setopt(curl, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
-    set(curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_timeouts.connect.count())));
     set(curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_timeouts.whole.count())));
     set(curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &onHeader));
     set(curl_easy_setopt(curl, CURLOPT_HEADERDATA, request.reply));
