@@ -14,6 +14,7 @@
 #define poll WSAPoll
 #else
 #include <poll.h>
+#include <sys/socket.h>
 #endif
 
 namespace transfer {
@@ -27,6 +28,27 @@ constexpr size_t kMaxReply = 64u * 1024u;
 long wholeSeconds(std::chrono::milliseconds timeout)
 {
     return std::max(1L, static_cast<long>((timeout.count() + 999) / 1000));
+}
+
+int rememberSocket(void* socket, curl_socket_t fd, curlsocktype)
+{
+    *static_cast<curl_socket_t*>(socket) = fd;
+    return CURL_SOCKOPT_OK;
+}
+
+// After a time-out libcurl still says QUIT and waits the time-out again for the answer. A server
+// that stopped answering will not answer that either; shutting the socket makes the QUIT fail at
+// once.
+void abandon(curl_socket_t socket)
+{
+    if (socket == CURL_SOCKET_BAD) {
+        return;
+    }
+#ifdef _WIN32
+    shutdown(socket, SD_BOTH);
+#else
+    shutdown(socket, SHUT_RDWR);
+#endif
 }
 
 bool isReplyLine(const std::string& line)
@@ -93,11 +115,18 @@ bool CSmtp::sendMail()
     curl::Easy easy = curl::newEasy();
     curl::Mime mime = easy ? composeBody(easy.get(), contents) : nullptr;
     char errorText[CURL_ERROR_SIZE] = {};
-    if (!listed || !mime || !configureSend(easy.get(), url, errorText, headers.get(), recipients.get(), mime.get())) {
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    bool ok = listed && mime && configureSend(easy.get(), url, errorText, headers.get(), recipients.get(), mime.get());
+    ok = ok && curl_easy_setopt(easy.get(), CURLOPT_SOCKOPTFUNCTION, &rememberSocket) == CURLE_OK;
+    ok = ok && curl_easy_setopt(easy.get(), CURLOPT_SOCKOPTDATA, &socket) == CURLE_OK;
+    if (!ok) {
         return fail("De e-mailverbinding kan niet worden opgezet");
     }
     // libcurl turns any refusal into an error, a 5xx after the data included.
     const CURLcode code = curl_easy_perform(easy.get());
+    if (code == CURLE_OPERATION_TIMEDOUT) {
+        abandon(socket);
+    }
     if (code != CURLE_OK) {
         return fail(errorText[0] ? errorText : curl_easy_strerror(code));
     }
