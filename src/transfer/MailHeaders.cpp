@@ -1,5 +1,7 @@
 #include "transfer/MailHeaders.h"
 
+#include "platform/Clock.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -134,15 +136,15 @@ std::string date(std::time_t t)
     static constexpr std::array<const char*, 7> kDays = { "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat" };
     static constexpr std::array<const char*, 12> kMonths
         = { "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec" };
-    std::tm utc {};
-#ifdef _WIN32
-    gmtime_s(&utc, &t);
-#else
-    gmtime_r(&t, &utc);
-#endif
+    // Whole days and the seconds of the last one; the platform's calendar does the rest.
+    const long long seconds = static_cast<long long>(t);
+    const long long days = seconds / 86400 - (seconds % 86400 < 0);
+    const long long ofDay = seconds - days * 86400;
+    const platform::Date day = platform::civilFromDays(static_cast<long>(days));
     char text[40];
-    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d +0000", kDays[utc.tm_wday % 7], utc.tm_mday,
-        kMonths[utc.tm_mon % 12], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d +0000", kDays[platform::weekday(day)], day.day,
+        kMonths[day.month - 1], day.year, static_cast<int>(ofDay / 3600), static_cast<int>(ofDay / 60 % 60),
+        static_cast<int>(ofDay % 60));
     return text;
 }
 
