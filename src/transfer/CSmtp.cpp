@@ -19,6 +19,16 @@
 
 namespace transfer {
 
+struct CSmtp::Transfer
+{
+    const std::string& url;
+    char* errorText;
+    curl_slist* headers;
+    curl_slist* recipients;
+    curl_mime* mime;
+    curl_socket_t* socket; // the connection's socket, once libcurl made it
+};
+
 namespace {
 
 constexpr int kSmtpPort = 25;
@@ -90,9 +100,14 @@ bool CSmtp::sendMail()
     if (url.empty()) {
         return fail("Ongeldige naam van de SMTP-server: " + m_remoteHost);
     }
-    // Read everything before connecting: a file that cannot be read must stop the message, not
-    // leave the server with half of it.
     std::vector<std::string> contents;
+    return readAttachments(contents) && transmit(url, contents);
+}
+
+// Everything is read before connecting: a file that cannot be read must stop the message, not
+// leave the server with half of it.
+bool CSmtp::readAttachments(std::vector<std::string>& contents)
+{
     for (const std::string& path : m_message->attachments()) {
         std::string error;
         auto bytes = platform::readFile(path, &error);
@@ -101,7 +116,11 @@ bool CSmtp::sendMail()
         }
         contents.push_back(std::move(*bytes));
     }
+    return true;
+}
 
+bool CSmtp::transmit(const std::string& url, const std::vector<std::string>& contents)
+{
     curl::Slist headers;
     curl::Slist recipients;
     bool listed = true;
@@ -116,10 +135,8 @@ bool CSmtp::sendMail()
     curl::Mime mime = easy ? composeBody(easy.get(), contents) : nullptr;
     char errorText[CURL_ERROR_SIZE] = {};
     curl_socket_t socket = CURL_SOCKET_BAD;
-    bool ok = listed && mime && configureSend(easy.get(), url, errorText, headers.get(), recipients.get(), mime.get());
-    ok = ok && curl_easy_setopt(easy.get(), CURLOPT_SOCKOPTFUNCTION, &rememberSocket) == CURLE_OK;
-    ok = ok && curl_easy_setopt(easy.get(), CURLOPT_SOCKOPTDATA, &socket) == CURLE_OK;
-    if (!ok) {
+    if (!listed || !mime
+        || !configureSend(easy.get(), { url, errorText, headers.get(), recipients.get(), mime.get(), &socket })) {
         return fail("De e-mailverbinding kan niet worden opgezet");
     }
     // libcurl turns any refusal into an error, a 5xx after the data included.
@@ -133,10 +150,9 @@ bool CSmtp::sendMail()
     return true;
 }
 
-bool CSmtp::configureSend(CURL* curl, const std::string& url, char* errorText, curl_slist* headers,
-    curl_slist* recipients, curl_mime* mime) const
+bool CSmtp::configureSend(CURL* curl, const Transfer& transfer) const
 {
-    bool ok = curl::setCommon(curl, url, "smtp", errorText, m_timeout);
+    bool ok = curl::setCommon(curl, transfer.url, "smtp", transfer.errorText, m_timeout);
     const auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
     // Mail goes straight to the server; a proxy set for the web would not carry SMTP.
     set(curl_easy_setopt(curl, CURLOPT_PROXY, ""));
@@ -148,9 +164,11 @@ bool CSmtp::configureSend(CURL* curl, const std::string& url, char* errorText, c
     set(curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, wholeSeconds(m_timeout)));
     const std::string sender = "<" + m_message->senderAddress() + ">";
     set(curl_easy_setopt(curl, CURLOPT_MAIL_FROM, sender.c_str()));
-    set(curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients));
-    set(curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers));
-    set(curl_easy_setopt(curl, CURLOPT_MIMEPOST, mime));
+    set(curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, transfer.recipients));
+    set(curl_easy_setopt(curl, CURLOPT_HTTPHEADER, transfer.headers));
+    set(curl_easy_setopt(curl, CURLOPT_MIMEPOST, transfer.mime));
+    set(curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &rememberSocket));
+    set(curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, transfer.socket));
     return ok;
 }
 

@@ -47,9 +47,11 @@ public:
     const std::string& failureReason() const { return m_failureReason; }
 
 private:
+    struct Transfer;
     bool fail(std::string reason);
-    bool configureSend(CURL* curl, const std::string& url, char* errorText, curl_slist* headers, curl_slist* recipients,
-        curl_mime* mime) const;
+    bool readAttachments(std::vector<std::string>& contents);
+    bool transmit(const std::string& url, const std::vector<std::string>& contents);
+    bool configureSend(CURL* curl, const Transfer& transfer) const;
     curl::Mime composeBody(CURL* curl, const std::vector<std::string>& contents);
     bool waitForSocket(bool forWriting);
     int readReply(std::string& reply);
