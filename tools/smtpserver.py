@@ -13,7 +13,8 @@ MODE says how the server answers:
   silent            accepts the TCP connection and never says a word
   silent-after-data takes the data and never answers its end
 
-Each accepted message N (from 1) is stored in FOLDER as it was received, N.eml, and as Python's
+The verb of every command the server heard goes as a line into FOLDER/commands.log (EHLO, HELO,
+MAIL, RCPT, DATA, QUIT). Each accepted message N (from 1) is stored in FOLDER as it was received, N.eml, and as Python's
 email package reads it: N.txt with one "key: value" line each (envelope, decoded headers, body,
 attachment names, parser defects) and N.attachment-K with the decoded bytes of attachment K.
 """
@@ -74,13 +75,39 @@ class Handler:
         self.store = store
         self.count = 0
 
+    def record(self, verb):
+        with open(os.path.join(self.store, "commands.log"), "a") as log:
+            log.write(verb + "\n")
+
+    async def handle_EHLO(self, server, session, envelope, hostname, responses):
+        self.record("EHLO")
+        session.host_name = hostname
+        return responses
+
+    async def handle_HELO(self, server, session, envelope, hostname):
+        self.record("HELO")
+        session.host_name = hostname
+        return "250 " + server.hostname
+
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        self.record("MAIL")
+        envelope.mail_from = address
+        envelope.mail_options.extend(mail_options)
+        return "250 OK"
+
+    async def handle_QUIT(self, server, session, envelope):
+        self.record("QUIT")
+        return "221 Bye"
+
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        self.record("RCPT")
         if self.mode == "refuse-recipient":
             return "550 5.1.1 Mailbox unavailable"
         envelope.rcpt_tos.append(address)
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        self.record("DATA")
         if self.mode == "refuse-data":
             return "554 5.6.0 Message refused"
         if self.mode == "silent-after-data":

@@ -39,6 +39,8 @@ public:
         }
         return count;
     }
+    // The verbs of the commands the server heard, one per line, in order.
+    std::string commands() const { return read("commands.log"); }
     std::string raw(int message) const { return read(std::to_string(message) + ".eml"); }
     std::string attachment(int message, int index) const
     {
