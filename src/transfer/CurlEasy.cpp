@@ -44,8 +44,12 @@ bool setCommon(CURL* curl, const std::string& url, const char* protocols, char* 
     return ok;
 }
 
-std::string serverUrl(const char* scheme, const std::string& hostPort, int defaultPort)
+std::string serverUrl(const char* scheme, const std::string& typed, int defaultPort)
 {
+    // A space typed before or after the name is a slip, not part of it.
+    const size_t first = typed.find_first_not_of(" \t");
+    const std::string hostPort
+        = first == std::string::npos ? std::string() : typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
     for (const unsigned char c : hostPort) {
         if (c <= ' ' || c == 0x7F || c == '/' || c == '\\' || c == '@' || c == '?' || c == '#' || c == '%') {
             return {};

@@ -41,9 +41,10 @@ using Mime = std::unique_ptr<curl_mime, MimeDeleter>;
 bool setCommon(CURL* curl, const std::string& url, const char* protocols, char* errorText,
     std::chrono::milliseconds connectTimeout);
 
-// "scheme://host:port" for host[:port] text as the user typed it, with port defaultPort when
-// none is given; an IPv6 address gets its brackets. Empty when the text is empty or holds
-// characters that would make it more than a host name (a path, user name, space or control).
-std::string serverUrl(const char* scheme, const std::string& hostPort, int defaultPort);
+// "scheme://host:port" for host[:port] text as the user typed it (spaces around it ignored),
+// with port defaultPort when none is given; an IPv6 address gets its brackets. Empty when the
+// text is empty or holds characters that would make it more than a host name (a path, user
+// name, space or control).
+std::string serverUrl(const char* scheme, const std::string& typed, int defaultPort);
 
 } // namespace transfer::curl

@@ -187,8 +187,9 @@ TEST(SmtpConnectionTest, ReadsTheGreetingAndTheServersAddress)
     SmtpPeer server("accept", "smtp.varo.test Welkom bij VARO");
     ASSERT_TRUE(server.isRunning()) << server.log();
     transfer::MYSMTP client;
-    // By name, so the address shown is the one it resolved to.
-    client.setRemoteHost("localhost:" + server.hostPort().substr(server.hostPort().find(':') + 1));
+    // By name, so the address shown is the one it resolved to, and with the spaces of a sloppy
+    // typist.
+    client.setRemoteHost(" localhost:" + server.hostPort().substr(server.hostPort().find(':') + 1) + " ");
     ASSERT_TRUE(client.connect()) << client.failureReason();
     EXPECT_EQ(client.reply(), "220 smtp.varo.test Welkom bij VARO");
     EXPECT_EQ(client.remoteAddress(), "127.0.0.1");
