@@ -1,6 +1,7 @@
 #include "app/TRANSFER.h"
 
 #include "app/HelpWindow.h"
+#include "commands/IcmMailCommand.h"
 #include "commands/SendOrderCommand.h"
 #include "commands/SourceFiles.h"
 #include "config/ConfigReader.h"
@@ -258,7 +259,10 @@ void TRANSFER::sendOrder()
     commands::SendOrderCommand(commandContext(), *this, *m_conversion).run();
 }
 
-void TRANSFER::PBT_MAIL() { }
+void TRANSFER::PBT_MAIL()
+{
+    commands::IcmMailCommand(commandContext(), *this).run();
+}
 
 void TRANSFER::PBT_EXTRA()
 {
