@@ -2,9 +2,9 @@
 # Sets up and runs the program on a ready demo: dependencies, the build, a work folder of its own
 # (demo/work/VARO with a demo config.xml, Schema CSV), an input folder with a sample order of each
 # of the six formats, and, where the local servers exist, a local webshop (HTTPS with its own
-# test CA) and download server on loopback. The program runs from a copy of build/bin in
-# demo/program, whose deployment.ini points at those servers. Without a display it runs under
-# Xvfb. --reset starts the demo afresh (settings saved in the demo are kept otherwise).
+# test CA), download server and SMTP server (keeping what it receives in demo/mail) on loopback.
+# The program runs from a copy of build/bin in demo/program, whose deployment.ini points at those
+# servers. Without a display it runs under Xvfb. --reset starts the demo afresh (settings saved in the demo are kept otherwise).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -44,12 +44,12 @@ stop_servers() {
 }
 trap stop_servers EXIT
 
-# Starts a server on a free loopback port and sets $port to the port it reports.
+# Starts a server on the loopback port given (0: a free one) and sets $port to the port it reports.
 start_server() {
-    local port_file=$1
-    shift
+    local want=$1 port_file=$2
+    shift 2
     rm -f "$port_file"
-    "$@" --port 0 --port-file "$port_file" >"$port_file.log" 2>&1 &
+    "$@" --port "$want" --port-file "$port_file" >"$port_file.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 100); do
         [ -s "$port_file" ] && break
@@ -61,16 +61,23 @@ start_server() {
 
 ini="; Demo installation: every server on loopback."
 if [ -f tools/webshop.py ]; then
-    start_server "$run/webshop.port" python3 tools/webshop.py --cert-dir "$demo/certs"
+    start_server 0 "$run/webshop.port" python3 tools/webshop.py --cert-dir "$demo/certs"
     shop=127.0.0.1:$port
     ini+=$'\n'"[webshop]"$'\n'"be = $shop"$'\n'"nl = $shop"$'\n'"[tls]"$'\n'"ca_file = $demo/certs/ca.pem"
     echo "demo: webshop on https://$shop"
 fi
 if [ -f tools/downloadserver.py ]; then
-    start_server "$run/download.port" python3 tools/downloadserver.py
+    start_server 0 "$run/download.port" python3 tools/downloadserver.py
     lengths=127.0.0.1:$port
     ini+=$'\n'"[lengths]"$'\n'"check = $lengths"$'\n'"update = $lengths"
     echo "demo: pipe-length list on http://$lengths"
+fi
+if [ -f tools/smtpserver.py ]; then
+    # A fixed port: the SMTP server is a setting of config.xml (ICM_remote), not of deployment.ini.
+    mkdir -p "$demo/mail"
+    start_server 2525 "$run/smtp.port" python3 tools/smtpserver.py --store "$demo/mail"
+    ini+=$'\n'"[icm]"$'\n'"mailbox = icm@varo.be"
+    echo "demo: SMTP server on 127.0.0.1:$port, messages in $demo/mail"
 fi
 printf '%s\n' "$ini" > "$program/deployment.ini"
 
