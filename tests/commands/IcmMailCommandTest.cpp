@@ -46,7 +46,6 @@ class IcmMailCommand : public ::testing::Test
 protected:
     IcmMailCommand()
     {
-        ::setenv("no_proxy", "127.0.0.1,localhost", 1);
         std::filesystem::create_directories(m_input);
         m_settings.Schema = "ICM";
         m_settings.ICM = "ML";

@@ -21,7 +21,6 @@ using testing_support::TempDir;
 // command's own rules are tested headless with the command.
 TEST(IcmMail, MailsTheTickedFilesFromTheWindow)
 {
-    ::setenv("no_proxy", "127.0.0.1,localhost", 1);
     TempDir home;
     TempDir program;
     const gui_test::ScopedEnv appData("AppData", home.path().c_str());
