@@ -229,6 +229,7 @@ WriteResult replaceFile(const std::string& path, const std::string& bytes, Acces
         result.osError = lastErrorText();
         return result;
     }
+    result.created = true;
     Handle file(raw);
     bool ok = writeAll(raw, bytes) && FlushFileBuffers(raw);
     DWORD code = ok ? ERROR_SUCCESS : GetLastError();
@@ -396,6 +397,7 @@ WriteResult replaceFile(const std::string& path, const std::string& bytes, Acces
         result.osError = lastErrorText();
         return result;
     }
+    result.created = true;
     // mkstemp makes the file 0600; widen it for ordinary files as the umask allows.
     if (access == Access::Default) {
         const mode_t mask = ::umask(0);

@@ -33,6 +33,8 @@ struct WriteResult
 {
     bool ok = false;
     std::string osError; // the OS text when !ok
+    // Set once the temporary file exists: a failure after it was a write, close or rename.
+    bool created = false;
     explicit operator bool() const { return ok; }
 };
 

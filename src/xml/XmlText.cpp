@@ -1,5 +1,7 @@
 #include "xml/XmlText.h"
 
+#include "platform/Utf8.h"
+
 #include <cstdint>
 
 namespace xml {
@@ -38,54 +40,6 @@ std::string escapeXml(std::string_view text, bool escapeQuotes)
     return result;
 }
 
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-// Decodes one character at text[pos], advancing pos; rejects overlong forms, surrogates and
-// values above U+10FFFF, consuming only the first byte of a bad sequence.
-char32_t decodeUtf8(std::string_view text, size_t& pos)
-{
-    const auto byte = [&](size_t i) { return static_cast<std::uint8_t>(text[i]); };
-    const std::uint8_t lead = byte(pos);
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    }
-    size_t length = 0;
-    char32_t value = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, value = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, value = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, value = lead & 0x07, minimum = 0x10000;
-    } else {
-        ++pos;
-        return kReplacement;
-    }
-    if (pos + length > text.size()) {
-        ++pos;
-        return kReplacement;
-    }
-    for (size_t i = 1; i < length; ++i) {
-        if ((byte(pos + i) & 0xC0) != 0x80) {
-            ++pos;
-            return kReplacement;
-        }
-        value = (value << 6) | (byte(pos + i) & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        ++pos;
-        return kReplacement;
-    }
-    pos += length;
-    return value;
-}
-
-} // namespace
-
 std::string utf8ToLatin1WithReferences(std::string_view utf8)
 {
     std::string result;
@@ -102,7 +56,7 @@ std::string utf8ToLatin1WithReferences(std::string_view utf8)
         if (pos == utf8.size()) {
             break;
         }
-        const char32_t c = decodeUtf8(utf8, pos);
+        const char32_t c = platform::decodeUtf8(utf8, pos);
         if (c <= 0xFF) {
             result += static_cast<char>(c);
         } else {
