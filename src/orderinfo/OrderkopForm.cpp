@@ -1,0 +1,206 @@
+#include "orderinfo/OrderkopForm.h"
+
+#include "orderinfo/DeliveryDate.h"
+#include "orderinfo/Windows1252.h"
+#include "platform/Files.h"
+
+namespace orderinfo {
+
+namespace {
+
+// The fields in file order; the form's layout is the file's.
+std::array<std::string*, kOrderkopLineCount> fieldsOf(Orderkop& form)
+{
+    return { &form.contract, &form.orderReference, &form.reference1, &form.reference2, &form.telephone,
+        &form.deliveryDate, &form.name1, &form.name2, &form.street, &form.postcode, &form.town, &form.country };
+}
+
+constexpr std::size_t kDateField = 5;
+
+bool isBlank(std::string_view text)
+{
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
+std::optional<int> digits(std::string_view text)
+{
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// Characters, not bytes: a UTF-8 continuation byte adds nothing.
+std::size_t characterCount(std::string_view utf8)
+{
+    std::size_t count = 0;
+    for (const char c : utf8) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+bool isKnownCountry(std::string_view country)
+{
+    for (const std::string_view known : { "NL", "BE", "DE", "FR", "LU" }) {
+        if (country == known) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The form as the file's bytes, or nothing after one message per field that Windows-1252
+// cannot carry.
+std::optional<Orderkop> encodedForm(const Orderkop& form, const FieldNames& names, platform::Messages& messages)
+{
+    Orderkop utf8 = form;
+    Orderkop bytes;
+    const auto from = fieldsOf(utf8);
+    const auto to = fieldsOf(bytes);
+    bool encoded = true;
+    for (std::size_t i = 0; i < kOrderkopLineCount; ++i) {
+        std::string refused;
+        if (auto field = utf8ToWindows1252(*from[i], &refused)) {
+            *to[i] = std::move(*field);
+        } else {
+            messages.error(
+                "Het teken \"" + refused + "\" in " + names[i] + " kan niet in orderkop.txt bewaard worden.");
+            encoded = false;
+        }
+    }
+    return encoded ? std::optional<Orderkop>(std::move(bytes)) : std::nullopt;
+}
+
+void writeForm(const std::string& path, const Orderkop& bytes, platform::Messages& messages)
+{
+    const platform::WriteResult written = writeOrderkop(path, bytes);
+    if (written) {
+        return;
+    }
+    if (written.created) {
+        messages.error("Fout bij afsluiten orderkop.txt " + written.osError);
+    } else {
+        messages.error("Fout bij aanmaken bestand orderkop.txt " + written.osError);
+    }
+}
+
+} // namespace
+
+std::optional<platform::Date> dateFromText(std::string_view text)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        return std::nullopt;
+    }
+    const auto year = digits(text.substr(0, 4));
+    const auto month = digits(text.substr(5, 2));
+    const auto day = digits(text.substr(8, 2));
+    if (!year || !month || !day) {
+        return std::nullopt;
+    }
+    const platform::Date date { *year, *month, *day };
+    if (!platform::isValidDate(date)) {
+        return std::nullopt;
+    }
+    return date;
+}
+
+bool isEmptyForm(const Orderkop& form)
+{
+    Orderkop copy = form;
+    const auto fields = fieldsOf(copy);
+    for (std::size_t i = 0; i < kOrderkopLineCount; ++i) {
+        if (i == kDateField ? *fields[i] != kEmptyDateText : !isBlank(*fields[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> inputFaults(const Orderkop& form, const platform::Date& today)
+{
+    std::vector<std::string> faults;
+    if (!CHK_LEVERDATUM(dateFromText(form.deliveryDate), today)) {
+        faults.emplace_back("Leverdatum moet verder in de toekomst liggen");
+    }
+    // Counted in characters as the edit shows them: a Dutch postcode is "1234 AB".
+    if (form.country == "NL" && characterCount(form.postcode) != 7) {
+        faults.emplace_back("Postnummer moet 7 lang zijn");
+    }
+    if (!form.country.empty() && !isKnownCountry(form.country)) {
+        faults.emplace_back("Landcode niet juist");
+    }
+    return faults;
+}
+
+std::string countryOfBranch(const std::string& filiaal)
+{
+    if (filiaal == "NED") {
+        return "NL";
+    }
+    if (filiaal == "BEL") {
+        return "BE";
+    }
+    return {};
+}
+
+Orderkop openForm(const std::string& workFolder, const std::string& filiaal, const platform::Date& today,
+    platform::Messages& messages)
+{
+    Orderkop form;
+    form.deliveryDate = platform::formatDate(earliestDeliveryDate(today));
+    const std::string path = orderkopPath(workFolder);
+    if (platform::fileSize(path) == 0) {
+        return form;
+    }
+    std::string error;
+    const std::optional<std::string> bytes = platform::readFile(path, &error);
+    if (!bytes) {
+        messages.error("Fout bij openen bestand " + path + " " + error);
+        return form;
+    }
+    std::vector<std::string> lines = orderkopLines(*bytes);
+    for (std::string& line : lines) {
+        line = windows1252ToUtf8(line);
+    }
+    form = orderkopFromLines(lines);
+    if (form.country.empty()) {
+        form.country = countryOfBranch(filiaal);
+    }
+    return form;
+}
+
+bool saveForm(const Orderkop& form, const FieldNames& names, const std::string& workFolder, const platform::Date& today,
+    platform::Messages& messages)
+{
+    const std::vector<std::string> faults = inputFaults(form, today);
+    for (const std::string& fault : faults) {
+        messages.error(fault);
+    }
+    const bool empty = isEmptyForm(form);
+    // An empty form is only blanks, which every code page carries.
+    const std::optional<Orderkop> bytes = empty ? std::nullopt : encodedForm(form, names, messages);
+    if (!faults.empty() || (!empty && !bytes)) {
+        return false;
+    }
+    if (empty) {
+        deleteForm(workFolder, messages);
+    } else {
+        writeForm(orderkopPath(workFolder), *bytes, messages);
+    }
+    return true;
+}
+
+void deleteForm(const std::string& workFolder, platform::Messages& messages)
+{
+    const std::string path = orderkopPath(workFolder);
+    if (platform::fileExists(path) && !platform::removeFile(path)) {
+        messages.error("Fout :bestand niet gewist.");
+    }
+}
+
+} // namespace orderinfo
