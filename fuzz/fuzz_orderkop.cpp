@@ -1,6 +1,7 @@
 #include "ReaderFuzzing.h"
 
 #include "orderinfo/Orderkop.h"
+#include "orderinfo/Windows1252.h"
 
 // A header file holds twelve short lines; more only slows the fuzzer.
 constexpr std::size_t kMaxInput = 1 << 16;
@@ -19,6 +20,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (again.size() != orderinfo::kOrderkopLineCount
         || orderinfo::orderkopText(orderinfo::orderkopFromLines(again)) != text) {
         __builtin_trap();
+    }
+
+    // The dialog shows the file's Windows-1252 as UTF-8 and stores it back unchanged; the
+    // bytes taken as UTF-8 typed into the dialog are either stored or refused, never mangled.
+    if (orderinfo::utf8ToWindows1252(orderinfo::windows1252ToUtf8(bytes)) != bytes) {
+        __builtin_trap();
+    }
+    if (const auto stored = orderinfo::utf8ToWindows1252(bytes)) {
+        if (orderinfo::windows1252ToUtf8(*stored) != bytes) {
+            __builtin_trap();
+        }
     }
 
     // The conversion reads the same file from the work folder, trims every line and always

@@ -19,7 +19,8 @@
 //   VERWERK_MAG();
 //
 // Text stays bytes; XML readers hand over the UTF-8 that libxml2 gives and say so through the
-// TextOrigin arguments, and the writer converts it to ISO-8859-1.
+// TextOrigin arguments, and the writer converts it to ISO-8859-1, as it does the Windows-1252
+// of the header list from orderkop.txt.
 
 #include "config/Settings.h"
 #include "convert/Order.h"
@@ -57,8 +58,9 @@ public:
     std::string orderkopPath() const;
 
     // Fills the sender, request and header records from the settings, the fixed values and the
-    // header list (at least 12 entries, each trimmed); origin tells where the list's bytes came from.
-    void VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin = TextOrigin::Bytes);
+    // header list (at least 12 entries, each trimmed); origin tells where the list's bytes came
+    // from, by default orderkop.txt.
+    void VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin = TextOrigin::Windows1252);
     // Writes dtbs.xml from the order and empties the lines; on failure reports it and keeps them.
     void VERWERK_MAG();
     // The lines of orderkop.txt, trimmed; empty without the file. Deletes the file.

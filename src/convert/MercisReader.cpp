@@ -216,7 +216,7 @@ void Conversion::VERWERK_MER(const std::string& sourcePath)
     }
 
     KOPLIJST header;
-    TextOrigin headerOrigin = TextOrigin::Bytes;
+    TextOrigin headerOrigin = TextOrigin::Windows1252;
     if (!takeHeaderData(header)) {
         header = formHeader(nodes);
         // Taken as built: a missing date stays one blank, no default is computed.

@@ -7,10 +7,12 @@
 
 namespace convert {
 
-// Where the bytes of a group of values come from. Text sources (orderkop.txt, SDF, CSV, ICM,
-// MC1000) hand over bytes that go into dtbs.xml unchanged; XML sources (and config.xml) hand
-// over UTF-8 that the writer turns into ISO-8859-1 with character references.
-enum class TextOrigin { Bytes, Utf8 };
+// Where the bytes of a group of values come from. Text sources (SDF, CSV, ICM, MC1000) hand
+// over bytes that go into dtbs.xml unchanged; XML sources (and config.xml) hand over UTF-8 that
+// the writer turns into ISO-8859-1 with character references. orderkop.txt holds Windows-1252,
+// which is ISO-8859-1 but for bytes 80..9F: those become references to the characters they
+// stand for there (80 is the euro sign, not a control).
+enum class TextOrigin { Bytes, Utf8, Windows1252 };
 
 // Sender credentials. Identity and Secret come from the settings (UTF-8).
 struct ORDER_FROM

@@ -1,49 +1,63 @@
 #include "convert/OrderDocument.h"
 
+#include "orderinfo/Windows1252.h"
 #include "xml/XmlText.h"
 
+#include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace convert {
 
 namespace {
 
-// Appends the bytes unchanged but for the characters XML reserves. Control bytes other than
-// TAB, CR and LF are dropped: XML cannot carry them at all, not even as references, and one
-// stray byte from a scanner file must not make the whole order unreadable for the webshop.
-// Text sources take this path for every value of every line, so it appends in place.
-bool isForbiddenControl(char c)
+// What stands in the document for one byte of a text value; nothing when the byte goes in as it
+// is. Control bytes other than TAB, CR and LF are dropped: XML cannot carry them at all, not even
+// as references, and one stray byte from a scanner file must not make the whole order
+// unreadable for the webshop.
+std::optional<std::string_view> replacement(unsigned char byte, bool windows1252, std::string& buffer)
 {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
+    switch (byte) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    case '\t':
+    case '\n':
+    case '\r':
+        return std::nullopt;
+    default:
+        break;
+    }
+    if (byte < 0x20) {
+        return std::string_view();
+    }
+    if (windows1252 && byte >= 0x80 && byte < 0xA0) {
+        buffer = "&#" + std::to_string(static_cast<std::uint32_t>(orderinfo::windows1252Character(byte))) + ";";
+        return buffer;
+    }
+    return std::nullopt;
 }
 
-void appendEscaped(std::string& out, std::string_view value)
+// Appends the bytes unchanged but for their replacements. Text sources take this path for every
+// value of every line, so it appends in place.
+void appendEscaped(std::string& out, std::string_view value, bool windows1252)
 {
     std::size_t done = 0;
+    std::string buffer;
     for (std::size_t at = 0; at < value.size(); ++at) {
-        std::string_view entity;
-        switch (value[at]) {
-        case '&':
-            entity = "&amp;";
-            break;
-        case '<':
-            entity = "&lt;";
-            break;
-        case '>':
-            entity = "&gt;";
-            break;
-        case '"':
-            entity = "&quot;";
-            break;
-        default:
-            if (isForbiddenControl(value[at])) {
-                break; // dropped: an empty entity
-            }
+        const std::optional<std::string_view> entity
+            = replacement(static_cast<unsigned char>(value[at]), windows1252, buffer);
+        if (!entity) {
             continue;
         }
         out.append(value.substr(done, at - done));
-        out.append(entity);
+        out.append(*entity);
         done = at + 1;
     }
     out.append(value.substr(done));
@@ -70,7 +84,7 @@ public:
             // Entities first: the character references the conversion makes must stay intact.
             m_out.append(xml::utf8ToLatin1WithReferences(xml::escapeXml(text, true)));
         } else {
-            appendEscaped(m_out, text);
+            appendEscaped(m_out, text, origin == TextOrigin::Windows1252);
         }
         return *this;
     }

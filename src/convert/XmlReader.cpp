@@ -312,7 +312,7 @@ void Conversion::VERWERK_XML(const std::string& sourcePath)
     } else if (!loadXmlSource(document, sourcePath, m_messages)) {
         return;
     }
-    TextOrigin headerOrigin = TextOrigin::Bytes;
+    TextOrigin headerOrigin = TextOrigin::Windows1252;
     if (!hasHeaderData) {
         if (document.isLoaded()) {
             std::optional<HeaderValues> values = treeHeaderValues(*this, document);
