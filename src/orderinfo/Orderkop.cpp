@@ -3,20 +3,30 @@
 #include "platform/Paths.h"
 #include "platform/TextLines.h"
 
-#include <array>
+#include <utility>
 
 namespace orderinfo {
 
 namespace {
 
-std::array<std::string*, kOrderkopLineCount> fieldsInOrder(Orderkop& fields)
+// Orderkop or const Orderkop alike.
+template <class Fields> std::array<decltype(&std::declval<Fields&>().contract), kOrderkopLineCount> fieldsOf(Fields& f)
 {
-    return { &fields.contract, &fields.orderReference, &fields.reference1, &fields.reference2, &fields.telephone,
-        &fields.deliveryDate, &fields.name1, &fields.name2, &fields.street, &fields.postcode, &fields.town,
-        &fields.country };
+    return { &f.contract, &f.orderReference, &f.reference1, &f.reference2, &f.telephone, &f.deliveryDate, &f.name1,
+        &f.name2, &f.street, &f.postcode, &f.town, &f.country };
 }
 
 } // namespace
+
+std::array<std::string*, kOrderkopLineCount> orderkopFields(Orderkop& fields)
+{
+    return fieldsOf(fields);
+}
+
+std::array<const std::string*, kOrderkopLineCount> orderkopFields(const Orderkop& fields)
+{
+    return fieldsOf(fields);
+}
 
 std::vector<std::string> orderkopLines(std::string_view bytes)
 {
@@ -32,7 +42,7 @@ std::vector<std::string> orderkopLines(std::string_view bytes)
 Orderkop orderkopFromLines(const std::vector<std::string>& lines)
 {
     Orderkop fields;
-    const auto targets = fieldsInOrder(fields);
+    const auto targets = orderkopFields(fields);
     for (std::size_t i = 0; i < targets.size() && i < lines.size(); ++i) {
         *targets[i] = lines[i];
     }
@@ -41,9 +51,8 @@ Orderkop orderkopFromLines(const std::vector<std::string>& lines)
 
 std::string orderkopText(const Orderkop& fields)
 {
-    Orderkop copy = fields;
     std::string text;
-    for (const std::string* field : fieldsInOrder(copy)) {
+    for (const std::string* field : orderkopFields(fields)) {
         text.append(*field);
         text.append("\r\n");
     }

@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,10 @@ struct Orderkop
 };
 
 inline constexpr std::size_t kOrderkopLineCount = 12;
+
+// The fields in the order of the file's lines.
+std::array<std::string*, kOrderkopLineCount> orderkopFields(Orderkop& fields);
+std::array<const std::string*, kOrderkopLineCount> orderkopFields(const Orderkop& fields);
 
 // The lines of the file's bytes, without their ends. A line ends at LF, with a CR before it
 // dropped; a last line without an end counts, an end at the very end adds no empty line.

@@ -8,13 +8,6 @@ namespace orderinfo {
 
 namespace {
 
-// The fields in file order; the form's layout is the file's.
-std::array<std::string*, kOrderkopLineCount> fieldsOf(Orderkop& form)
-{
-    return { &form.contract, &form.orderReference, &form.reference1, &form.reference2, &form.telephone,
-        &form.deliveryDate, &form.name1, &form.name2, &form.street, &form.postcode, &form.town, &form.country };
-}
-
 constexpr std::size_t kDateField = 5;
 
 bool isBlank(std::string_view text)
@@ -58,10 +51,9 @@ bool isKnownCountry(std::string_view country)
 // cannot carry.
 std::optional<Orderkop> encodedForm(const Orderkop& form, const FieldNames& names, platform::Messages& messages)
 {
-    Orderkop utf8 = form;
     Orderkop bytes;
-    const auto from = fieldsOf(utf8);
-    const auto to = fieldsOf(bytes);
+    const auto from = orderkopFields(form);
+    const auto to = orderkopFields(bytes);
     bool encoded = true;
     for (std::size_t i = 0; i < kOrderkopLineCount; ++i) {
         std::string refused;
@@ -111,8 +103,7 @@ std::optional<platform::Date> dateFromText(std::string_view text)
 
 bool isEmptyForm(const Orderkop& form)
 {
-    Orderkop copy = form;
-    const auto fields = fieldsOf(copy);
+    const auto fields = orderkopFields(form);
     for (std::size_t i = 0; i < kOrderkopLineCount; ++i) {
         if (i == kDateField ? *fields[i] != kEmptyDateText : !isBlank(*fields[i])) {
             return false;

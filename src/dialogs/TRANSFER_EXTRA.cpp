@@ -1,0 +1,252 @@
+#include "dialogs/TRANSFER_EXTRA.h"
+
+#include "ui/DialogLayout.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QValidator>
+
+#include <algorithm>
+
+using orderinfo::Orderkop;
+
+namespace {
+
+// The edit control's upper-case style converts what is typed and pasted.
+class UpperCase final : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
+// What the layout builder does not give yet: upper-case edits, a combo's list, the date field.
+void fitControls(const ui::DialogLayout& layout, QWidget* surface)
+{
+    for (const ui::LayoutControl& row : layout.controls()) {
+        if (row.hasFlag(QStringLiteral("uppercase"))) {
+            auto* edit = surface->findChild<QLineEdit*>(row.objectName());
+            edit->setValidator(new UpperCase(edit));
+        }
+        if (row.hasFlag(QStringLiteral("items"))) {
+            auto* combo = surface->findChild<QComboBox*>(row.objectName());
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->addItems(row.flag(QStringLiteral("items")).split(u'|'));
+            combo->setCurrentIndex(-1);
+        }
+    }
+    surface->findChild<QLineEdit*>(QStringLiteral("SLE_DATUM"))->setInputMask(QStringLiteral("0000-00-00; "));
+}
+
+// A field's text as the user sees it. A masked edit's text() leaves out the blanks of its mask,
+// and a cleared date field must read "    -  -  ".
+QString fieldText(const QWidget* control)
+{
+    if (const auto* combo = qobject_cast<const QComboBox*>(control)) {
+        return combo->currentText();
+    }
+    const auto* edit = qobject_cast<const QLineEdit*>(control);
+    return edit->inputMask().isEmpty() ? edit->text() : edit->displayText();
+}
+
+void setFieldText(QWidget* control, const QString& text)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        combo->setCurrentIndex(combo->findText(text));
+        combo->setEditText(text);
+        return;
+    }
+    qobject_cast<QLineEdit*>(control)->setText(text);
+}
+
+} // namespace
+
+TRANSFER_EXTRA::TRANSFER_EXTRA(QWidget* owner, std::string workFolder, const config::Settings& settings,
+    const platform::Clock& clock, platform::Messages& messages)
+    : QDialog(owner)
+    , m_workFolder(std::move(workFolder))
+    , m_settings(settings)
+    , m_clock(clock)
+    , m_messages(messages)
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    const ui::DialogLayout layout = ui::DialogLayout::load(QStringLiteral("TRANSFER_EXTRA"));
+    layout.build(this);
+    fitControls(layout, this);
+    layout.bind(this, "SLE_CONTRACT", m_controls.SLE_CONTRACT);
+    layout.bind(this, "SLE_ORDERREF", m_controls.SLE_ORDERREF);
+    layout.bind(this, "SLE_REF1", m_controls.SLE_REF1);
+    layout.bind(this, "SLE_REF2", m_controls.SLE_REF2);
+    layout.bind(this, "SLE_TELNR", m_controls.SLE_TELNR);
+    layout.bind(this, "SLE_DATUM", m_controls.SLE_DATUM);
+    layout.bind(this, "CBX_KAL", m_controls.CBX_KAL);
+    layout.bind(this, "SLE_NAAM1", m_controls.SLE_NAAM1);
+    layout.bind(this, "SLE_NAAM2", m_controls.SLE_NAAM2);
+    layout.bind(this, "SLE_STRAAT", m_controls.SLE_STRAAT);
+    layout.bind(this, "SLE_POSTCODE", m_controls.SLE_POSTCODE);
+    layout.bind(this, "SLE_WOONPLAATS", m_controls.SLE_WOONPLAATS);
+    layout.bind(this, "CMB_LAND", m_controls.CMB_LAND);
+    layout.bind(this, "PBT_ANNULEREN", m_controls.PBT_ANNULEREN);
+    layout.bind(this, "PBT_WIS", m_controls.PBT_WIS);
+    layout.bind(this, "PBT_OPSLAAN", m_controls.PBT_OPSLAAN);
+    layout.bind(this, "MONTHCALENDAR1", m_controls.MONTHCALENDAR1);
+
+    connect(m_controls.PBT_OPSLAAN, &QPushButton::clicked, this, &TRANSFER_EXTRA::PBT_OPSLAAN);
+    connect(m_controls.PBT_WIS, &QPushButton::clicked, this, &TRANSFER_EXTRA::PBT_WIS);
+    connect(m_controls.PBT_ANNULEREN, &QPushButton::clicked, this, &TRANSFER_EXTRA::PBT_ANNULEREN);
+    connect(m_controls.CBX_KAL, &QCheckBox::clicked, this, [this]() { BUTTONCLICK(m_controls.CBX_KAL); });
+    connect(
+        m_controls.MONTHCALENDAR1, &QCalendarWidget::selectionChanged, this, &TRANSFER_EXTRA::MONTHCALSELECTIONCHANGED);
+    // A click on the date that is already selected changes no selection, yet it is a choice.
+    connect(m_controls.MONTHCALENDAR1, &QCalendarWidget::clicked, this, &TRANSFER_EXTRA::MONTHCALSELECTIONCHANGED);
+    m_controls.SLE_CONTRACT->installEventFilter(this);
+
+    POSTINIT();
+}
+
+void TRANSFER_EXTRA::POSTINIT()
+{
+    setForm(orderinfo::openForm(m_workFolder, m_settings.Filiaal, m_clock.today(), m_messages));
+    // Whatever contract number was stored, the address can be entered until it is confirmed.
+    for (QWidget* control : addressControls()) {
+        if (control != m_controls.CMB_LAND) {
+            control->setEnabled(true);
+        }
+    }
+}
+
+void TRANSFER_EXTRA::PBT_OPSLAAN()
+{
+    if (orderinfo::saveForm(form(), fieldNames(), m_workFolder, m_clock.today(), m_messages)) {
+        accept();
+    }
+}
+
+void TRANSFER_EXTRA::PBT_WIS()
+{
+    orderinfo::deleteForm(m_workFolder, m_messages);
+    setForm(Orderkop {});
+    // The contract number is gone with the rest, so the address is open again.
+    setAddressEnabled(true);
+}
+
+void TRANSFER_EXTRA::PBT_ANNULEREN()
+{
+    reject();
+}
+
+void TRANSFER_EXTRA::BUTTONCLICK(QAbstractButton* button)
+{
+    if (button == m_controls.CBX_KAL) {
+        m_controls.MONTHCALENDAR1->setVisible(m_controls.CBX_KAL->isChecked());
+    }
+}
+
+void TRANSFER_EXTRA::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QDialog::mouseDoubleClickEvent(event);
+    m_controls.MONTHCALENDAR1->hide();
+    m_controls.CBX_KAL->setChecked(false);
+}
+
+void TRANSFER_EXTRA::MONTHCALSELECTIONCHANGED()
+{
+    const QDate date = m_controls.MONTHCALENDAR1->selectedDate();
+    m_controls.SLE_DATUM->setText(
+        QString::fromStdString(platform::formatDate({ date.year(), date.month(), date.day() })));
+}
+
+bool TRANSFER_EXTRA::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_controls.SLE_CONTRACT) {
+        if (event->type() == QEvent::FocusIn) {
+            m_contractOnEntry = m_controls.SLE_CONTRACT->text();
+        } else if (event->type() == QEvent::FocusOut) {
+            // Another window taking the focus, or a popup, does not leave the field.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
+                && m_controls.SLE_CONTRACT->text() != m_contractOnEntry) {
+                m_contractOnEntry = m_controls.SLE_CONTRACT->text();
+                EDITFOCUSCHANGE();
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TRANSFER_EXTRA::EDITFOCUSCHANGE()
+{
+    if (m_controls.SLE_CONTRACT->text().isEmpty()) {
+        setAddressEnabled(true);
+        return;
+    }
+    const auto address = addressControls();
+    const bool hasAddress
+        = std::any_of(address.begin(), address.end(), [](QWidget* control) { return !fieldText(control).isEmpty(); });
+    if (!hasAddress) {
+        setAddressEnabled(false);
+    } else if (m_messages.question("Bij een contract wordt het afleveradres gewist ?", "Afleveradres",
+                   platform::MessageIcon::Question)) {
+        for (QWidget* control : address) {
+            setFieldText(control, QString());
+        }
+        setAddressEnabled(false);
+    } else {
+        m_controls.SLE_CONTRACT->clear();
+        m_contractOnEntry.clear();
+    }
+}
+
+Orderkop TRANSFER_EXTRA::form() const
+{
+    Orderkop form;
+    const auto texts = orderinfo::orderkopFields(form);
+    const auto controls = fields();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        *texts[i] = fieldText(controls[i]).toStdString();
+    }
+    return form;
+}
+
+void TRANSFER_EXTRA::setForm(const Orderkop& form)
+{
+    const auto texts = orderinfo::orderkopFields(form);
+    const auto controls = fields();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        setFieldText(controls[i], QString::fromStdString(*texts[i]));
+    }
+}
+
+orderinfo::FieldNames TRANSFER_EXTRA::fieldNames() const
+{
+    orderinfo::FieldNames names;
+    const auto controls = fields();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        names[i] = controls[i]->accessibleName().toStdString();
+    }
+    return names;
+}
+
+std::array<QWidget*, orderinfo::kOrderkopLineCount> TRANSFER_EXTRA::fields() const
+{
+    const Controls& c = m_controls;
+    return { c.SLE_CONTRACT, c.SLE_ORDERREF, c.SLE_REF1, c.SLE_REF2, c.SLE_TELNR, c.SLE_DATUM, c.SLE_NAAM1, c.SLE_NAAM2,
+        c.SLE_STRAAT, c.SLE_POSTCODE, c.SLE_WOONPLAATS, c.CMB_LAND };
+}
+
+std::array<QWidget*, 6> TRANSFER_EXTRA::addressControls() const
+{
+    const Controls& c = m_controls;
+    return { c.SLE_NAAM1, c.SLE_NAAM2, c.SLE_STRAAT, c.SLE_POSTCODE, c.SLE_WOONPLAATS, c.CMB_LAND };
+}
+
+void TRANSFER_EXTRA::setAddressEnabled(bool enabled)
+{
+    for (QWidget* control : addressControls()) {
+        control->setEnabled(enabled);
+    }
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "config/Settings.h"
+#include "orderinfo/OrderkopForm.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <array>
+#include <string>
+
+// The extra order information of the next order: contract number, references, telephone,
+// delivery date and delivery address, kept in orderkop.txt in the work folder until the next
+// conversion takes it. Opens on the stored data; closes once a save was not refused.
+class TRANSFER_EXTRA : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TRANSFER_EXTRA(QWidget* owner, std::string workFolder, const config::Settings& settings,
+        const platform::Clock& clock, platform::Messages& messages);
+
+    void PBT_OPSLAAN();
+    void PBT_WIS();
+    void PBT_ANNULEREN();
+
+protected:
+    // MOUSEBUTTONDOUBLECLICK: a double click on the dialog puts the calendar away.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void POSTINIT();
+    void BUTTONCLICK(QAbstractButton* button);
+    void MONTHCALSELECTIONCHANGED();
+    // The contract rule, once the focus left SLE_CONTRACT with a changed value.
+    void EDITFOCUSCHANGE();
+
+    orderinfo::Orderkop form() const;
+    void setForm(const orderinfo::Orderkop& form);
+    orderinfo::FieldNames fieldNames() const;
+    // The twelve fields in the order of the file's lines.
+    std::array<QWidget*, orderinfo::kOrderkopLineCount> fields() const;
+    // SLE_NAAM1 to CMB_LAND.
+    std::array<QWidget*, 6> addressControls() const;
+    void setAddressEnabled(bool enabled);
+
+    struct Controls
+    {
+        QLineEdit* SLE_CONTRACT = nullptr;
+        QLineEdit* SLE_ORDERREF = nullptr;
+        QLineEdit* SLE_REF1 = nullptr;
+        QLineEdit* SLE_REF2 = nullptr;
+        QLineEdit* SLE_TELNR = nullptr;
+        QLineEdit* SLE_DATUM = nullptr;
+        QCheckBox* CBX_KAL = nullptr;
+        QLineEdit* SLE_NAAM1 = nullptr;
+        QLineEdit* SLE_NAAM2 = nullptr;
+        QLineEdit* SLE_STRAAT = nullptr;
+        QLineEdit* SLE_POSTCODE = nullptr;
+        QLineEdit* SLE_WOONPLAATS = nullptr;
+        QComboBox* CMB_LAND = nullptr;
+        QPushButton* PBT_ANNULEREN = nullptr;
+        QPushButton* PBT_WIS = nullptr;
+        QPushButton* PBT_OPSLAAN = nullptr;
+        QCalendarWidget* MONTHCALENDAR1 = nullptr;
+    };
+    Controls m_controls;
+
+    const std::string m_workFolder;
+    const config::Settings& m_settings;
+    const platform::Clock& m_clock;
+    platform::Messages& m_messages;
+    QString m_contractOnEntry;
+};
