@@ -6,6 +6,7 @@
 #include "commands/SourceFiles.h"
 #include "config/ConfigReader.h"
 #include "dialogs/INFO.h"
+#include "dialogs/TRANSFER_EXTRA.h"
 #include "lengths/UpdateCheck.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -266,7 +267,15 @@ void TRANSFER::PBT_MAIL()
 
 void TRANSFER::PBT_EXTRA()
 {
-    // The extra order information dialog runs here; whatever it stored, the icon follows.
+    {
+        TRANSFER_EXTRA dialog(this, m_workFolder, m_settings, m_clock, m_messages);
+        std::optional<ui::QtMessages::OwnerScope> owner;
+        if (auto* boxes = dynamic_cast<ui::QtMessages*>(&m_messages)) {
+            owner.emplace(*boxes, &dialog);
+        }
+        dialog.exec();
+    }
+    // Whatever the dialog stored or cleared, the icon follows the file.
     showOrderInfoState();
 }
 

@@ -4,10 +4,14 @@
 #include "RecordingMessages.h"
 #include "commands/SendOrderWorld.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 using gui_test::writeConfig;
@@ -178,6 +182,42 @@ TEST_F(SendOrder, SendsAndDeletesAFileWhoseNameIsNoValidUtf8)
     EXPECT_FALSE(std::filesystem::exists(m_input + "/" + name));
     EXPECT_EQ(gui_test::control<QTreeWidget>(*m_window, "LISTVIEW_TRANSFER")->topLevelItemCount(), 0)
         << "the list is refilled";
+}
+
+TEST_F(SendOrder, CarriesTheSavedOrderInformationIntoTheNextOrder)
+{
+    configure({});
+    addInput("a.csv", "3125021;12\r\n");
+    TRANSFER& window = open();
+    // Runs the dialog from the window's button, presses the buttons named and checks the icon after.
+    const auto orderInfo = [&window](std::vector<const char*> buttons, bool waiting) {
+        gui_test::onNextModal([&window, buttons](QWidget* dialog) {
+            EXPECT_EQ(dialog->parentWidget(), &window);
+            dialog->findChild<QLineEdit*>("SLE_ORDERREF")->setText("Werf Zöhne & Co");
+            dialog->findChild<QLineEdit*>("SLE_NAAM1")->setText("Bouw €");
+            dialog->findChild<QLineEdit*>("SLE_DATUM")->setText("2026-12-15");
+            dialog->findChild<QComboBox*>("CMB_LAND")->setEditText("DE");
+            for (const char* button : buttons) {
+                dialog->findChild<QAbstractButton*>(button)->click();
+            }
+        });
+        window.controls.PBT_EXTRA->click();
+        EXPECT_EQ(window.controls.ICO_ORD_ON->isVisible(), waiting);
+        EXPECT_EQ(window.controls.ICO_ORD_OFF->isVisible(), !waiting);
+    };
+    orderInfo({ "PBT_OPSLAAN" }, true);
+    orderInfo({ "PBT_WIS", "PBT_ANNULEREN" }, false);
+    orderInfo({ "PBT_OPSLAAN" }, true);
+    EXPECT_TRUE(m_messages.empty()) << m_messages.texts().front();
+
+    send();
+    const std::string xml = body(*s_belgian);
+    for (const char* part : { "<Order_reference_number>Werf Z\xF6hne &amp; Co</Order_reference_number>",
+             "<PostalAddress name=\"Bouw &#8364;\">", "<Country isoCountryCode=\"DE\">",
+             "requestedDeliveryDate=\"2026-12-15\"" }) {
+        EXPECT_NE(xml.find(part), std::string::npos) << part << "\n" << xml;
+    }
+    EXPECT_FALSE(std::filesystem::exists(m_work + "/orderkop.txt"));
 }
 
 } // namespace
