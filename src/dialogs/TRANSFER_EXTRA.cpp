@@ -4,6 +4,8 @@
 
 #include <QEvent>
 #include <QFocusEvent>
+#include <QLocale>
+#include <QSignalBlocker>
 #include <QValidator>
 
 #include <algorithm>
@@ -40,6 +42,8 @@ void fitControls(const ui::DialogLayout& layout, QWidget* surface)
         }
     }
     surface->findChild<QLineEdit*>(QStringLiteral("SLE_DATUM"))->setInputMask(QStringLiteral("0000-00-00; "));
+    surface->findChild<QCalendarWidget*>(QStringLiteral("MONTHCALENDAR1"))
+        ->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
 }
 
 // A field's text as the user sees it. A masked edit's text() leaves out the blanks of its mask,
@@ -104,6 +108,8 @@ TRANSFER_EXTRA::TRANSFER_EXTRA(QWidget* owner, std::string workFolder, const con
     // A click on the date that is already selected changes no selection, yet it is a choice.
     connect(m_controls.MONTHCALENDAR1, &QCalendarWidget::clicked, this, &TRANSFER_EXTRA::MONTHCALSELECTIONCHANGED);
     m_controls.SLE_CONTRACT->installEventFilter(this);
+    // The program speaks Dutch, whatever the machine's language: so do the months and days.
+    m_controls.MONTHCALENDAR1->setLocale(QLocale(QLocale::Dutch, QLocale::Netherlands));
 
     POSTINIT();
 }
@@ -141,9 +147,16 @@ void TRANSFER_EXTRA::PBT_ANNULEREN()
 
 void TRANSFER_EXTRA::BUTTONCLICK(QAbstractButton* button)
 {
-    if (button == m_controls.CBX_KAL) {
-        m_controls.MONTHCALENDAR1->setVisible(m_controls.CBX_KAL->isChecked());
+    if (button != m_controls.CBX_KAL) {
+        return;
     }
+    // The calendar opens on the field's date; that choice is the field's own, so it is not
+    // handed back to it.
+    if (const auto date = orderinfo::dateFromText(fieldText(m_controls.SLE_DATUM).toStdString())) {
+        const QSignalBlocker quiet(m_controls.MONTHCALENDAR1);
+        m_controls.MONTHCALENDAR1->setSelectedDate(QDate(date->year, date->month, date->day));
+    }
+    m_controls.MONTHCALENDAR1->setVisible(m_controls.CBX_KAL->isChecked());
 }
 
 void TRANSFER_EXTRA::mouseDoubleClickEvent(QMouseEvent* event)

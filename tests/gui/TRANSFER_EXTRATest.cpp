@@ -364,3 +364,17 @@ TEST_F(OrderInfoDialog, AContractNumberTakesTheAddressAway)
     control<QWidget>("SLE_REF1")->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(m_messages.size(), 2u);
 }
+
+TEST_F(OrderInfoDialog, SavesAScreenshotWhenAsked)
+{
+    const char* folder = std::getenv("TRANSVO_SCREENSHOTS");
+    if (folder == nullptr) {
+        GTEST_SKIP() << "set TRANSVO_SCREENSHOTS to a folder";
+    }
+    m_settings.Filiaal = "NED";
+    store("C-2026-0042\r\nWerf Z\xF6hne\r\nFase 2\r\n\r\n+31 40 123 45 67\r\n2026-12-14\r\n"
+          "Bouwbedrijf Van Woonplaatsveld\r\nt.a.v. magazijn\r\nIndustrieweg 112\r\n5651 GH\r\nEINDHOVEN\r\n\r\n");
+    open();
+    control<QCheckBox>("CBX_KAL")->click();
+    m_dialog->grab().save(QString::fromUtf8(folder) + "/TRANSFER_EXTRA.png");
+}
