@@ -108,6 +108,7 @@ TRANSFER_EXTRA::TRANSFER_EXTRA(QWidget* owner, std::string workFolder, const con
     // A click on the date that is already selected changes no selection, yet it is a choice.
     connect(m_controls.MONTHCALENDAR1, &QCalendarWidget::clicked, this, &TRANSFER_EXTRA::MONTHCALSELECTIONCHANGED);
     m_controls.SLE_CONTRACT->installEventFilter(this);
+    m_controls.SLE_DATUM->installEventFilter(this);
     // The program speaks Dutch, whatever the machine's language: so do the months and days.
     m_controls.MONTHCALENDAR1->setLocale(QLocale(QLocale::Dutch, QLocale::Netherlands));
 
@@ -175,6 +176,12 @@ void TRANSFER_EXTRA::MONTHCALSELECTIONCHANGED()
 
 bool TRANSFER_EXTRA::eventFilter(QObject* watched, QEvent* event)
 {
+    // The date field always holds a full mask, so typing goes over what stands there: begin at
+    // its start when the focus comes other than by a click, which places the cursor itself.
+    if (watched == m_controls.SLE_DATUM && event->type() == QEvent::FocusIn
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason) {
+        m_controls.SLE_DATUM->setCursorPosition(0);
+    }
     if (watched == m_controls.SLE_CONTRACT) {
         if (event->type() == QEvent::FocusIn) {
             m_contractOnEntry = m_controls.SLE_CONTRACT->text();

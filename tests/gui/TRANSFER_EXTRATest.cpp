@@ -147,6 +147,21 @@ TEST_F(OrderInfoDialog, OpensOnTheEarliestDeliveryDateWithoutAFile)
     }
 }
 
+TEST_F(OrderInfoDialog, TakesADateTypedOverTheDefault)
+{
+    for (const Qt::FocusReason reason : { Qt::TabFocusReason, Qt::OtherFocusReason }) {
+        SCOPED_TRACE(reason);
+        open();
+        auto* date = control("SLE_DATUM");
+        control("SLE_REF1")->setFocus(Qt::TabFocusReason);
+        date->setFocus(reason);
+        for (const QChar c : QStringLiteral("20270105")) {
+            key(date, Qt::Key_unknown, QString(c));
+        }
+        EXPECT_EQ(text("SLE_DATUM"), "2027-01-05");
+    }
+}
+
 TEST_F(OrderInfoDialog, RefusesEachFaultWithItsOwnMessageAndKeepsTheInput)
 {
     const char* const date = "Leverdatum moet verder in de toekomst liggen";
