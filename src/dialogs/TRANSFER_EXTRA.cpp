@@ -153,7 +153,7 @@ void TRANSFER_EXTRA::BUTTONCLICK(QAbstractButton* button)
     }
     // The calendar opens on the field's date; that choice is the field's own, so it is not
     // handed back to it.
-    if (const auto date = orderinfo::dateFromText(fieldText(m_controls.SLE_DATUM).toStdString())) {
+    if (const auto date = platform::parseDate(fieldText(m_controls.SLE_DATUM).toStdString())) {
         const QSignalBlocker quiet(m_controls.MONTHCALENDAR1);
         m_controls.MONTHCALENDAR1->setSelectedDate(QDate(date->year, date->month, date->day));
     }

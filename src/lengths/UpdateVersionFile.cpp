@@ -8,19 +8,6 @@ namespace lengths {
 
 namespace {
 
-// The digits of text as a number; nothing when any character is not a digit.
-std::optional<int> digits(std::string_view text)
-{
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 std::string_view part(std::string_view text, std::size_t from, std::size_t length)
 {
     return from < text.size() ? text.substr(from, length) : std::string_view();
@@ -77,20 +64,7 @@ std::string UpdateVersionFile::format(std::string_view version, const platform::
 
 std::optional<platform::Date> UpdateVersionFile::parseDate(std::string_view text)
 {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
-        return std::nullopt;
-    }
-    const auto year = digits(text.substr(0, 4));
-    const auto month = digits(text.substr(5, 2));
-    const auto day = digits(text.substr(8, 2));
-    if (!year || !month || !day) {
-        return std::nullopt;
-    }
-    const platform::Date date { *year, *month, *day };
-    if (!platform::isValidDate(date)) {
-        return std::nullopt;
-    }
-    return date;
+    return platform::parseDate(text);
 }
 
 } // namespace lengths

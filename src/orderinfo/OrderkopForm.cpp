@@ -15,18 +15,6 @@ bool isBlank(std::string_view text)
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
-std::optional<int> digits(std::string_view text)
-{
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 // Characters, not bytes: a UTF-8 continuation byte adds nothing.
 std::size_t characterCount(std::string_view utf8)
 {
@@ -83,24 +71,6 @@ void writeForm(const std::string& path, const Orderkop& bytes, platform::Message
 
 } // namespace
 
-std::optional<platform::Date> dateFromText(std::string_view text)
-{
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
-        return std::nullopt;
-    }
-    const auto year = digits(text.substr(0, 4));
-    const auto month = digits(text.substr(5, 2));
-    const auto day = digits(text.substr(8, 2));
-    if (!year || !month || !day) {
-        return std::nullopt;
-    }
-    const platform::Date date { *year, *month, *day };
-    if (!platform::isValidDate(date)) {
-        return std::nullopt;
-    }
-    return date;
-}
-
 bool isEmptyForm(const Orderkop& form)
 {
     const auto fields = orderkopFields(form);
@@ -115,7 +85,7 @@ bool isEmptyForm(const Orderkop& form)
 std::vector<std::string> inputFaults(const Orderkop& form, const platform::Date& today)
 {
     std::vector<std::string> faults;
-    if (!CHK_LEVERDATUM(dateFromText(form.deliveryDate), today)) {
+    if (!CHK_LEVERDATUM(platform::parseDate(form.deliveryDate), today)) {
         faults.emplace_back("Leverdatum moet verder in de toekomst liggen");
     }
     // Counted in characters as the edit shows them: a Dutch postcode is "1234 AB".

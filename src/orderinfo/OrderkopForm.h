@@ -20,15 +20,12 @@ namespace orderinfo {
 // field by them.
 using FieldNames = std::array<std::string, kOrderkopLineCount>;
 
-// The date value of the date field's text: a valid "YYYY-MM-DD", nothing for any other text
-// (the cleared field's kEmptyDateText included).
-std::optional<platform::Date> dateFromText(std::string_view text);
-
 // True when the eleven text fields are empty or blank and the date field is cleared.
 bool isEmptyForm(const Orderkop& form);
 
 // The messages of the input checks that refuse the form, in the order they are shown: the
-// delivery date, the Dutch postcode, the country code.
+// delivery date (whose value is empty unless its text is a valid date), the Dutch postcode,
+// the country code.
 std::vector<std::string> inputFaults(const Orderkop& form, const platform::Date& today);
 
 // The country a stored form without one takes from the branch: "NL" for "NED", "BE" for "BEL".

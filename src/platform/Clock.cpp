@@ -58,6 +58,41 @@ std::string formatDate(const Date& date)
     return text;
 }
 
+namespace {
+
+// The digits of text as a number; nothing when any character is not a digit.
+std::optional<int> digits(std::string_view text)
+{
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<Date> parseDate(std::string_view text)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        return std::nullopt;
+    }
+    const auto year = digits(text.substr(0, 4));
+    const auto month = digits(text.substr(5, 2));
+    const auto day = digits(text.substr(8, 2));
+    if (!year || !month || !day) {
+        return std::nullopt;
+    }
+    const Date date { *year, *month, *day };
+    if (!isValidDate(date)) {
+        return std::nullopt;
+    }
+    return date;
+}
+
 LocalTime localTime(std::time_t when)
 {
     std::tm local {};

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <ctime>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -25,6 +27,8 @@ bool isValidDate(const Date& date);
 
 // The date as "YYYY-MM-DD", the program's date format.
 std::string formatDate(const Date& date);
+// The date a "YYYY-MM-DD" text names; nothing for any other text or a day the calendar lacks.
+std::optional<Date> parseDate(std::string_view text);
 
 // A moment as the clocks of the system's time zone show it.
 struct LocalTime

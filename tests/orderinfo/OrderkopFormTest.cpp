@@ -30,15 +30,6 @@ Orderkop someForm()
 
 } // namespace
 
-TEST(OrderkopForm, TakesOnlyARealDateAsTheDateValue)
-{
-    EXPECT_EQ(dateFromText("2026-12-14"), (platform::Date { 2026, 12, 14 }));
-    for (const char* text : { "    -  -  ", "", "2026-02-30", "2026-1-14 ", "2026/12/14", "20261214", "2026-12-1x" }) {
-        SCOPED_TRACE(text);
-        EXPECT_FALSE(dateFromText(text));
-    }
-}
-
 TEST(OrderkopForm, ReportsWhereWritingFailedAndStillCloses)
 {
     TempDir work;
