@@ -64,17 +64,3 @@ TEST(OrderkopForm, RefusesACharacterOutsideTheCodePageAndKeepsTheOldFile)
             "Het teken \"\xC5\x83\" in Woonplaats kan niet in orderkop.txt bewaard worden." }));
     EXPECT_EQ(platform::readFile(orderkopPath(work.path())), saved);
 }
-
-TEST(OrderkopForm, OpensWithTheStoredFileDecoded)
-{
-    TempDir work;
-    RecordingMessages messages;
-    const std::string path = orderkopPath(work.path());
-    ASSERT_TRUE(platform::replaceFile(path, "C1\r\n\r\n\r\n\r\n\r\n2027-01-04\r\nZ\xF6hne \x80\r\n"));
-    const Orderkop form = openForm(work.path(), "NED", kThursday, messages);
-    EXPECT_EQ(form.contract, "C1");
-    EXPECT_EQ(form.deliveryDate, "2027-01-04");
-    EXPECT_EQ(form.name1, "Z\xC3\xB6hne \xE2\x82\xAC");
-    EXPECT_EQ(form.country, "NL");
-    EXPECT_TRUE(messages.empty());
-}
