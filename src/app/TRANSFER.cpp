@@ -267,14 +267,7 @@ void TRANSFER::PBT_MAIL()
 
 void TRANSFER::PBT_EXTRA()
 {
-    {
-        TRANSFER_EXTRA dialog(this, m_workFolder, m_settings, m_clock, m_messages);
-        std::optional<ui::QtMessages::OwnerScope> owner;
-        if (auto* boxes = dynamic_cast<ui::QtMessages*>(&m_messages)) {
-            owner.emplace(*boxes, &dialog);
-        }
-        dialog.exec();
-    }
+    ui::runModal<TRANSFER_EXTRA>(this, m_workFolder, m_settings, m_clock, m_messages);
     // Whatever the dialog stored or cleared, the icon follows the file.
     showOrderInfoState();
 }

@@ -1,50 +1,15 @@
 #include "dialogs/TRANSFER_EXTRA.h"
 
-#include "ui/DialogLayout.h"
-
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLocale>
 #include <QSignalBlocker>
-#include <QValidator>
 
 #include <algorithm>
 
 using orderinfo::Orderkop;
 
 namespace {
-
-// The edit control's upper-case style converts what is typed and pasted.
-class UpperCase final : public QValidator
-{
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override
-    {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
-
-// What the layout builder does not give yet: upper-case edits, a combo's list, the date field.
-void fitControls(const ui::DialogLayout& layout, QWidget* surface)
-{
-    for (const ui::LayoutControl& row : layout.controls()) {
-        if (row.hasFlag(QStringLiteral("uppercase"))) {
-            auto* edit = surface->findChild<QLineEdit*>(row.objectName());
-            edit->setValidator(new UpperCase(edit));
-        }
-        if (row.hasFlag(QStringLiteral("items"))) {
-            auto* combo = surface->findChild<QComboBox*>(row.objectName());
-            combo->setInsertPolicy(QComboBox::NoInsert);
-            combo->addItems(row.flag(QStringLiteral("items")).split(u'|'));
-            combo->setCurrentIndex(-1);
-        }
-    }
-    surface->findChild<QLineEdit*>(QStringLiteral("SLE_DATUM"))->setInputMask(QStringLiteral("0000-00-00; "));
-    surface->findChild<QCalendarWidget*>(QStringLiteral("MONTHCALENDAR1"))
-        ->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-}
 
 // A field's text as the user sees it. A masked edit's text() leaves out the blanks of its mask,
 // and a cleared date field must read "    -  -  ".
@@ -78,26 +43,7 @@ TRANSFER_EXTRA::TRANSFER_EXTRA(QWidget* owner, std::string workFolder, const con
     , m_messages(messages)
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    const ui::DialogLayout layout = ui::DialogLayout::load(QStringLiteral("TRANSFER_EXTRA"));
-    layout.build(this);
-    fitControls(layout, this);
-    layout.bind(this, "SLE_CONTRACT", m_controls.SLE_CONTRACT);
-    layout.bind(this, "SLE_ORDERREF", m_controls.SLE_ORDERREF);
-    layout.bind(this, "SLE_REF1", m_controls.SLE_REF1);
-    layout.bind(this, "SLE_REF2", m_controls.SLE_REF2);
-    layout.bind(this, "SLE_TELNR", m_controls.SLE_TELNR);
-    layout.bind(this, "SLE_DATUM", m_controls.SLE_DATUM);
-    layout.bind(this, "CBX_KAL", m_controls.CBX_KAL);
-    layout.bind(this, "SLE_NAAM1", m_controls.SLE_NAAM1);
-    layout.bind(this, "SLE_NAAM2", m_controls.SLE_NAAM2);
-    layout.bind(this, "SLE_STRAAT", m_controls.SLE_STRAAT);
-    layout.bind(this, "SLE_POSTCODE", m_controls.SLE_POSTCODE);
-    layout.bind(this, "SLE_WOONPLAATS", m_controls.SLE_WOONPLAATS);
-    layout.bind(this, "CMB_LAND", m_controls.CMB_LAND);
-    layout.bind(this, "PBT_ANNULEREN", m_controls.PBT_ANNULEREN);
-    layout.bind(this, "PBT_WIS", m_controls.PBT_WIS);
-    layout.bind(this, "PBT_OPSLAAN", m_controls.PBT_OPSLAAN);
-    layout.bind(this, "MONTHCALENDAR1", m_controls.MONTHCALENDAR1);
+    s_form.build(this, m_controls);
 
     connect(m_controls.PBT_OPSLAAN, &QPushButton::clicked, this, &TRANSFER_EXTRA::PBT_OPSLAAN);
     connect(m_controls.PBT_WIS, &QPushButton::clicked, this, &TRANSFER_EXTRA::PBT_WIS);

@@ -4,11 +4,14 @@
 #include "orderinfo/OrderkopForm.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
+#include "ui/ControlSet.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -51,26 +54,29 @@ private:
     std::array<QWidget*, 6> addressControls() const;
     void setAddressEnabled(bool enabled);
 
-    struct Controls
+    struct Controls : ui::ControlSet
     {
-        QLineEdit* SLE_CONTRACT = nullptr;
-        QLineEdit* SLE_ORDERREF = nullptr;
-        QLineEdit* SLE_REF1 = nullptr;
-        QLineEdit* SLE_REF2 = nullptr;
-        QLineEdit* SLE_TELNR = nullptr;
-        QLineEdit* SLE_DATUM = nullptr;
-        QCheckBox* CBX_KAL = nullptr;
-        QLineEdit* SLE_NAAM1 = nullptr;
-        QLineEdit* SLE_NAAM2 = nullptr;
-        QLineEdit* SLE_STRAAT = nullptr;
-        QLineEdit* SLE_POSTCODE = nullptr;
-        QLineEdit* SLE_WOONPLAATS = nullptr;
-        QComboBox* CMB_LAND = nullptr;
-        QPushButton* PBT_ANNULEREN = nullptr;
-        QPushButton* PBT_WIS = nullptr;
-        QPushButton* PBT_OPSLAAN = nullptr;
-        QCalendarWidget* MONTHCALENDAR1 = nullptr;
+        UI_CONTROL(QLineEdit, SLE_CONTRACT);
+        UI_CONTROL(QLineEdit, SLE_ORDERREF);
+        UI_CONTROL(QLineEdit, SLE_REF1);
+        UI_CONTROL(QLineEdit, SLE_REF2);
+        UI_CONTROL(QLineEdit, SLE_TELNR);
+        UI_CONTROL(QLineEdit, SLE_DATUM);
+        UI_CONTROL(QCheckBox, CBX_KAL);
+        UI_CONTROL(QLineEdit, SLE_NAAM1);
+        UI_CONTROL(QLineEdit, SLE_NAAM2);
+        UI_CONTROL(QLineEdit, SLE_STRAAT);
+        UI_CONTROL(QLineEdit, SLE_POSTCODE);
+        UI_CONTROL(QLineEdit, SLE_WOONPLAATS);
+        UI_CONTROL(QComboBox, CMB_LAND);
+        UI_CONTROL(QPushButton, PBT_ANNULEREN);
+        UI_CONTROL(QPushButton, PBT_WIS);
+        UI_CONTROL(QPushButton, PBT_OPSLAAN);
+        UI_CONTROL(QGroupBox, GROUPBOX2);
+        UI_CONTROL(QCalendarWidget, MONTHCALENDAR1);
+        UI_CONTROL(QLabel, FIXEDTEXT10);
     };
+    static inline const ui::Form<Controls> s_form { "TRANSFER_EXTRA" };
     Controls m_controls;
 
     const std::string m_workFolder;

@@ -200,9 +200,9 @@ TEST_F(SendOrder, CarriesTheSavedOrderInformationIntoTheNextOrder)
                 dialog->findChild<QAbstractButton*>(button)->click();
             }
         });
-        window.controls.PBT_EXTRA->click();
-        EXPECT_EQ(window.controls.ICO_ORD_ON->isVisible(), waiting);
-        EXPECT_EQ(window.controls.ICO_ORD_OFF->isVisible(), !waiting);
+        gui_test::control<QPushButton>(window, "PBT_EXTRA")->click();
+        EXPECT_EQ(gui_test::control(window, "ICO_ORD_ON")->isVisible(), waiting);
+        EXPECT_EQ(gui_test::control(window, "ICO_ORD_OFF")->isVisible(), !waiting);
     };
     orderInfo({ "PBT_OPSLAAN" }, true);
     orderInfo({ "PBT_WIS", "PBT_ANNULEREN" }, false);

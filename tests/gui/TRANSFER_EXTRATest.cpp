@@ -1,5 +1,6 @@
 #include "dialogs/TRANSFER_EXTRA.h"
 
+#include "GuiTestSupport.h"
 #include "RecordingMessages.h"
 #include "TempDir.h"
 #include "platform/Files.h"
@@ -35,12 +36,7 @@ protected:
         QApplication::processEvents(); // the platform activates the window from its queue
     }
 
-    template <class T = QLineEdit> T* control(const char* name) const
-    {
-        T* found = m_dialog->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
+    template <class T = QLineEdit> T* control(const char* name) const { return gui_test::control<T>(*m_dialog, name); }
 
     QString text(const char* name) const
     {
