@@ -2,7 +2,6 @@
 
 #include <QEvent>
 #include <QFocusEvent>
-#include <QLocale>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -55,8 +54,6 @@ TRANSFER_EXTRA::TRANSFER_EXTRA(QWidget* owner, std::string workFolder, const con
     connect(m_controls.MONTHCALENDAR1, &QCalendarWidget::clicked, this, &TRANSFER_EXTRA::MONTHCALSELECTIONCHANGED);
     m_controls.SLE_CONTRACT->installEventFilter(this);
     m_controls.SLE_DATUM->installEventFilter(this);
-    // The program speaks Dutch, whatever the machine's language: so do the months and days.
-    m_controls.MONTHCALENDAR1->setLocale(QLocale(QLocale::Dutch, QLocale::Netherlands));
 
     POSTINIT();
 }

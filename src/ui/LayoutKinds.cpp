@@ -8,14 +8,17 @@
 #include <QColor>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTreeWidget>
 
 namespace ui {
@@ -178,8 +181,16 @@ QWidget* makeTab(const LayoutControl&, QWidget* surface)
 QWidget* makeCalendar(const LayoutControl&, QWidget* surface)
 {
     auto* calendar = new QCalendarWidget(surface);
-    // A month calendar shows the days only, without week numbers.
+    // A month calendar shows the days only, without week numbers, in the program's language
+    // whatever the machine's.
     calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    calendar->setLocale(QLocale(QLocale::Dutch, QLocale::Netherlands));
+    // Its rows share the height the table gives; at their usual minimum, six weeks do not fit
+    // the room a month calendar has in dialog units and the last one would be cut off.
+    if (auto* days = calendar->findChild<QTableView*>()) {
+        days->verticalHeader()->setMinimumSectionSize(1);
+        days->horizontalHeader()->setMinimumSectionSize(1);
+    }
     return calendar;
 }
 
