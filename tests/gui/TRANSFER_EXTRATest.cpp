@@ -135,10 +135,8 @@ TEST_F(OrderInfoDialog, RefusesEachFaultWithItsOwnMessageAndKeepsTheInput)
         { kThursday, "20261213", "", "BE", { date } }, // the Sunday before the Monday
         { kThursday, "20261219", "", "BE", {} }, // a Saturday after it
         { kSaturday, "20261213", "", "", { date } },
-        { kSaturday, "20261214", "", "", {} },
         { kThursday, "", "1234AB", "NL", { postcode } },
         { kThursday, "", "1234 AB", "NL", {} },
-        { kThursday, "", "1", "BE", {} },
         { kThursday, "", "", "be", { country } },
         { kThursday, "20261211", "12", "nl", { date, country } },
         { kThursday, "20261211", "12", "NL", { date, postcode } },
