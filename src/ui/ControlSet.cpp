@@ -66,11 +66,16 @@ QStringList checkControls(const DialogLayout& layout, const ControlSet& controls
 
 void buildAndBind(const DialogLayout& layout, QWidget* surface, ControlSet& controls)
 {
+    build(layout, surface);
+    bindControls(layout, surface, controls);
+}
+
+void bindControls(const DialogLayout& layout, QWidget* surface, ControlSet& controls)
+{
     const QStringList problems = checkControls(layout, controls);
     if (!problems.isEmpty()) {
         qFatal("%s and its Controls disagree:\n%s", qPrintable(layout.source()), qPrintable(problems.join(u'\n')));
     }
-    build(layout, surface);
     for (const ControlMember& member : controls.members()) {
         QWidget* widget = surface->findChild<QWidget*>(QString::fromLatin1(member.name), Qt::FindDirectChildrenOnly);
         // The check above vouches for the type; this only guards against a surface that was

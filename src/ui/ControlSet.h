@@ -67,6 +67,8 @@ QStringList checkControls(const DialogLayout& layout, const ControlSet& controls
 // Builds layout onto surface (see build()) and points every member of controls at its control.
 // A disagreement is a defect of the build: it stops the program with the list.
 void buildAndBind(const DialogLayout& layout, QWidget* surface, ControlSet& controls);
+// The binding half of buildAndBind, for a surface a base class already built layout onto.
+void bindControls(const DialogLayout& layout, QWidget* surface, ControlSet& controls);
 
 // The Controls struct that binds the layout called layout, as a fresh unbound set, or null when
 // no Form registered one. The layout tests check every compiled-in layout through this.
