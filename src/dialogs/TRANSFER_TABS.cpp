@@ -1,0 +1,81 @@
+#include "dialogs/TRANSFER_TABS.h"
+
+#include "config/ConfigValues.h"
+#include "dialogs/SettingsPage.h"
+#include "dialogs/TRANSFER_TABS_DEL.h"
+#include "dialogs/TRANSFER_TABS_MAP.h"
+#include "dialogs/TRANSFER_TABS_MC1000.h"
+#include "dialogs/TRANSFER_TABS_SCH.h"
+#include "ui/DialogBuilder.h"
+
+TRANSFER_TABS::TRANSFER_TABS(QWidget* owner, const Context& context)
+    : QDialog(owner)
+    , m_context(context)
+    , m_writer(platform::replaceFile)
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    s_form.build(this, m_controls);
+    appendPages();
+    m_controls.TABCONTROL1->setCurrentIndex(0);
+    for (SettingsPage* page : m_pages) {
+        page->fill(m_context.settings);
+    }
+    connect(m_controls.PBT_OPSLAAN, &QPushButton::clicked, this, &TRANSFER_TABS::PBT_OPSLAAN);
+}
+
+void TRANSFER_TABS::appendPages()
+{
+    auto* schema = new TRANSFER_TABS_SCH(
+        m_context.programFolder, m_context.lengthsUpdateHost, m_context.clock, m_context.messages);
+    auto* separator = new TRANSFER_TABS_DEL;
+    auto* scanner = new TRANSFER_TABS_MC1000;
+    auto* folders = new TRANSFER_TABS_MAP;
+    // The ICM and XML pages are units of their own; until they are built, their tabs stay empty
+    // and a save writes their settings back as they were read.
+    SettingsPage* icm = nullptr;
+    SettingsPage* xml = nullptr;
+
+    struct Tab
+    {
+        const char* caption;
+        const char* page;
+        SettingsPage* widget;
+    };
+    // clang-format off
+    const Tab tabs[] = {
+        { "Schema",    "TRANSFER_TABS_SCH",    schema },
+        { "CSV - SDF", "TRANSFER_TABS_DEL",    separator },
+        { "ICM",       "TRANSFER_TABS_ICM",    icm },
+        { "XML",       "TRANSFER_TABS_XML",    xml },
+        { "MC1000",    "TRANSFER_TABS_MC1000", scanner },
+        { "Mappen",    "TRANSFER_TABS_MAP",    folders },
+    };
+    // clang-format on
+    for (const Tab& tab : tabs) {
+        QWidget* page = tab.widget;
+        if (page == nullptr) {
+            page = new QWidget;
+            page->setObjectName(QString::fromLatin1(tab.page));
+        }
+        ui::addPage(m_controls.TABCONTROL1, page, QString::fromUtf8(tab.caption));
+    }
+    // The Mappen page first, then the rest in tab order.
+    m_pages = { folders, scanner, schema, separator };
+    for (SettingsPage* page : { icm, xml }) {
+        if (page != nullptr) {
+            m_pages.push_back(page);
+        }
+    }
+}
+
+void TRANSFER_TABS::PBT_OPSLAAN()
+{
+    // Settings without a page on show are carried through as they were read, so nothing is lost.
+    config::ConfigValues values = config::ConfigValues::fromSettings(m_context.settings);
+    for (const SettingsPage* page : m_pages) {
+        page->store(values);
+    }
+    if (config::writeConfig(m_context.workFolder, values, m_context.messages, m_writer)) {
+        accept();
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "dialogs/SettingsPage.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+// The "CSV - SDF" page: the separator and field numbers of delimited files and the character
+// positions of fixed-width files.
+class TRANSFER_TABS_DEL : public SettingsPage
+{
+    Q_OBJECT
+
+public:
+    explicit TRANSFER_TABS_DEL(QWidget* parent = nullptr);
+
+    void fill(const config::Settings& settings) override;
+    void store(config::ConfigValues& values) const override;
+
+private:
+    struct Controls : ui::ControlSet
+    {
+        UI_CONTROL(QRadioButton, RBT_KOMMA);
+        UI_CONTROL(QRadioButton, RBT_PUNTKOMMA);
+        UI_CONTROL(QRadioButton, RBT_TAB);
+        UI_CONTROL(QRadioButton, RBT_ANDER);
+        UI_CONTROL(QLineEdit, SLE_TEKEN);
+        UI_CONTROL(QGroupBox, GROUPBOX1);
+        UI_CONTROL(QLineEdit, SLE_ARTIKEL_NR);
+        UI_CONTROL(QLineEdit, SLE_AANTAL_NR);
+        UI_CONTROL(QLineEdit, SLE_ARTIKEL_VAN);
+        UI_CONTROL(QLineEdit, SLE_ARTIKEL_TOT);
+        UI_CONTROL(QLineEdit, SLE_AANTAL_VAN);
+        UI_CONTROL(QLineEdit, SLE_AANTAL_TOT);
+    };
+    static inline const ui::Form<Controls> s_form { "TRANSFER_TABS_DEL" };
+
+    void BUTTONCLICK(QRadioButton* button);
+
+    Controls m_controls;
+};
