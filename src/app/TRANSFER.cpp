@@ -7,6 +7,7 @@
 #include "config/ConfigReader.h"
 #include "dialogs/INFO.h"
 #include "dialogs/TRANSFER_EXTRA.h"
+#include "dialogs/TRANSFER_TABS.h"
 #include "lengths/UpdateCheck.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -272,7 +273,12 @@ void TRANSFER::PBT_EXTRA()
     showOrderInfoState();
 }
 
-void TRANSFER::showSettings() { }
+void TRANSFER::showSettings()
+{
+    ui::runModal<TRANSFER_TABS>(this,
+        TRANSFER_TABS::Context {
+            m_settings, m_workFolder, m_programFolder, m_deployment.lengthsUpdate, m_clock, m_messages });
+}
 
 void TRANSFER::showInfo()
 {
