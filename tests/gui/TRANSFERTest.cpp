@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextBrowser>
@@ -378,6 +379,25 @@ TEST_F(OpeningSequence, OpensInfoModallyFromTheMenu)
     info->trigger();
     EXPECT_EQ(title, "Info Transvo");
     EXPECT_EQ(owner, &window);
+}
+
+TEST_F(OpeningSequence, OpensTheSettingsModallyOnTheRecordItRead)
+{
+    configure({ { "Schema", "XML" } });
+    TRANSFER& window = open();
+    QWidget* owner = nullptr;
+    QString folder;
+    bool xmlPressed = false;
+    gui_test::onNextModal([&](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), "Instellingen");
+        owner = modal->parentWidget();
+        folder = gui_test::control<QLineEdit>(*modal, "SLE_MAPIN")->text();
+        xmlPressed = gui_test::control<QAbstractButton>(*modal, "RBT_XML")->isChecked();
+    });
+    window.findChild<QAction*>("TRANSFER_TABS")->trigger();
+    EXPECT_EQ(owner, &window);
+    EXPECT_EQ(folder.toStdString(), m_input);
+    EXPECT_TRUE(xmlPressed);
 }
 
 TEST_F(OpeningSequence, ShowsTheShippedHelpAtItsTopic)
