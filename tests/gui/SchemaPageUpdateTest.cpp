@@ -84,6 +84,27 @@ TEST(SchemaPageUpdate, ShowsEachOutcomeOnThePipeline)
     }
 }
 
+TEST(SchemaPageUpdate, RunsAFreshUpdateAfterAFailedOne)
+{
+    // The server answers 404 until the list exists, and reads it anew at every request.
+    ProgramFolder folder;
+    const std::string list = folder.file("published.csv");
+    DownloadServer server("--file", list);
+    ASSERT_TRUE(server.isRunning()) << server.log();
+    platform::FixedClock clock({ 2026, 12, 8 });
+    RecordingMessages messages;
+    TRANSFER_TABS_SCH page(folder.path(), server.hostPort(), clock, messages);
+    auto* button = control<QPushButton>(page, "PBT_REFRESH");
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(pipeline(page), "ICO_PRB ICO_PRF1 ICO_PRE");
+    folder.put("published.csv", "# Versie --->2026-12-01\r\nABC-110,0.75\r\n");
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(pipeline(page), "ICO_PRB ICO_PR1 ICO_PR2 ICO_PR3 ICO_PR4 ICO_PRE ICO_PRW");
+    EXPECT_EQ(status(page), "Versie 2026-12-01");
+    EXPECT_EQ(messages.texts(), std::vector<std::string> { "Geen rechten of foutieve download" });
+}
+
 TEST(SchemaPageUpdate, ShowsTheBareVersionTextWithoutAVersionFile)
 {
     ProgramFolder folder;
