@@ -241,6 +241,7 @@ TEST_F(SettingsDialog, ShowsJaOnlyForDirectErpOneAndStoresTheTypedText)
     EXPECT_EQ(combo->itemText(1), "Nee");
     combo->lineEdit()->clear();
     type(*dialog, "CMB_DIRECTERP", QStringLiteral("ja"));
+    QTest::keyClick(combo, Qt::Key_Return);
     EXPECT_EQ(combo->currentText(), "ja");
     EXPECT_EQ(savedValue(*dialog, "DirectERP"), "0");
 }
@@ -347,6 +348,7 @@ TEST_F(SettingsDialog, PicksTheInputFolderAndKeepsItWhenCancelled)
     const config::Settings empty;
     const auto dialog = open(empty);
     auto* edit = control<QLineEdit>(*dialog, "SLE_MAPIN");
+    EXPECT_EQ(edit->toolTip(), "Tekstbestand dat door extern pakket wordt aangemaakt ");
 
     QString title;
     QString startedAt;
