@@ -12,6 +12,17 @@
 // control. The plain fields of the page (texts, numbers, check boxes) travel between record,
 // controls and stored values through the field table alone; a page adds only its special fields
 // (radio groups, coded combo boxes) by overriding fill() and store().
+//
+// The base builds the layout; a page binds its Controls struct to it, and declares the struct's
+// form as every window does, so the layout tests check the page too:
+//
+//     static inline const ui::Form<Controls> s_form { "TRANSFER_TABS_DEL" };
+//
+//     TRANSFER_TABS_DEL::TRANSFER_TABS_DEL(QWidget* parent)
+//         : SettingsPage(s_form.layoutName(), parent)
+//     {
+//         bind(m_controls);
+//     }
 class SettingsPage : public QWidget
 {
     Q_OBJECT
