@@ -102,6 +102,9 @@ public:
         return layout;
     }
 
+    // The layout's name, for a base class that builds the layout itself (a settings page).
+    QString layoutName() const { return QString::fromLatin1(m_layout); }
+
 private:
     const char* m_layout;
 };
