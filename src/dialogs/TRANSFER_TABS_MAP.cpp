@@ -35,7 +35,8 @@ void TRANSFER_TABS_MAP::fill(const config::Settings& settings)
 void TRANSFER_TABS_MAP::store(config::ConfigValues& values) const
 {
     SettingsPage::store(values);
-    values["DirectERP"] = m_controls.CMB_DIRECTERP->currentText() == QLatin1String("Ja") ? "1" : "0";
+    // Assigned as a string, not a pointer to a literal: GCC 12 at -O2 warns of a bogus overlap there.
+    values["DirectERP"] = std::string(m_controls.CMB_DIRECTERP->currentText() == QLatin1String("Ja") ? "1" : "0");
 }
 
 void TRANSFER_TABS_MAP::PBT_MAPIN()

@@ -80,9 +80,10 @@ void TRANSFER_TABS_SCH::store(config::ConfigValues& values) const
             break;
         }
     }
-    values["Filiaal"] = m_controls.RBT_BEL->isChecked() ? "BEL" : "NED";
-    values["Webpagina"] = m_controls.RBT_YES->isChecked() ? "YES" : "NO";
-    values["Besteleenheid"] = m_controls.RBT_STK->isChecked() ? "STK" : "MTR";
+    // Assigned as strings, not pointers to literals: GCC 12 at -O2 warns of a bogus overlap there.
+    values["Filiaal"] = std::string(m_controls.RBT_BEL->isChecked() ? "BEL" : "NED");
+    values["Webpagina"] = std::string(m_controls.RBT_YES->isChecked() ? "YES" : "NO");
+    values["Besteleenheid"] = std::string(m_controls.RBT_STK->isChecked() ? "STK" : "MTR");
 }
 
 void TRANSFER_TABS_SCH::BUTTONCLICK(QAbstractButton* button)
