@@ -73,7 +73,7 @@ public:
     {
     }
 
-    bool startElement(std::string_view localName, bool inNamespace) override
+    bool startElement(std::string_view localName, std::string_view, bool inNamespace) override
     {
         const bool inDocument = !m_open.empty() && m_open.back() == Kind::Document;
         Kind kind = Kind::Other;

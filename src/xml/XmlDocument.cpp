@@ -307,7 +307,12 @@ bool isXmlId(const xmlChar* localName, const xmlChar* prefix)
         && xmlStrEqual(localName, reinterpret_cast<const xmlChar*>("id"));
 }
 
-void streamStartElement(void* parser, const xmlChar* localName, const xmlChar*, const xmlChar* uri, int,
+std::string_view viewOf(const xmlChar* text)
+{
+    return text == nullptr ? std::string_view() : std::string_view(reinterpret_cast<const char*>(text));
+}
+
+void streamStartElement(void* parser, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri, int,
     const xmlChar**, int attributeCount, int, const xmlChar** attributes)
 {
     StreamState& state = streamState(parser);
@@ -321,7 +326,7 @@ void streamStartElement(void* parser, const xmlChar* localName, const xmlChar*, 
             return;
         }
     }
-    if (!state.events.startElement(reinterpret_cast<const char*>(localName), uri != nullptr)) {
+    if (!state.events.startElement(viewOf(localName), viewOf(prefix), uri != nullptr)) {
         handOverToTree(state);
     }
 }
@@ -339,6 +344,31 @@ void streamText(void* parser, const xmlChar* characters, int length)
     StreamState& state = streamState(parser);
     if (!state.needsTree && length > 0) {
         state.events.text(std::string_view(reinterpret_cast<const char*>(characters), static_cast<size_t>(length)));
+    }
+}
+
+void streamCData(void* parser, const xmlChar* characters, int length)
+{
+    StreamState& state = streamState(parser);
+    // Even an empty section is a node of the tree.
+    if (!state.needsTree && length >= 0) {
+        state.events.cdata(std::string_view(reinterpret_cast<const char*>(characters), static_cast<size_t>(length)));
+    }
+}
+
+void streamComment(void* parser, const xmlChar*)
+{
+    StreamState& state = streamState(parser);
+    if (!state.needsTree) {
+        state.events.comment();
+    }
+}
+
+void streamProcessingInstruction(void* parser, const xmlChar* target, const xmlChar*)
+{
+    StreamState& state = streamState(parser);
+    if (!state.needsTree) {
+        state.events.processingInstruction(viewOf(target));
     }
 }
 
@@ -366,7 +396,9 @@ xmlSAXHandler streamHandler()
     handler.characters = streamText;
     // The same handler as characters keeps every blank, as the tree load does.
     handler.ignorableWhitespace = streamText;
-    handler.cdataBlock = streamText;
+    handler.cdataBlock = streamCData;
+    handler.comment = streamComment;
+    handler.processingInstruction = streamProcessingInstruction;
     return handler;
 }
 

@@ -84,16 +84,27 @@ private:
 };
 
 // What a document read without its tree hands over, in document order. Elements come with their
-// local name and whether they belong to a namespace; text is character data and CDATA as the
-// tree would hold it in text nodes.
+// local name, their prefix (empty without one) and whether they belong to a namespace; text is
+// character data as the tree would hold it in text nodes.
 class XmlEvents
 {
 public:
     virtual ~XmlEvents() = default;
     // False gives up on reading without the tree; the document is then loaded as one.
-    virtual bool startElement(std::string_view localName, bool inNamespace) = 0;
+    virtual bool startElement(std::string_view localName, std::string_view prefix, bool inNamespace) = 0;
     virtual void endElement() = 0;
     virtual void text(std::string_view characters) = 0;
+    // A CDATA section, which the tree keeps as a node of its own even when empty; most readers
+    // only want its text.
+    virtual void cdata(std::string_view characters)
+    {
+        if (!characters.empty()) {
+            text(characters);
+        }
+    }
+    // Comments and processing instructions, also those outside the document element.
+    virtual void comment() { }
+    virtual void processingInstruction(std::string_view /*target*/) { }
 };
 
 // One parsed XML document: the program's only way into libxml2. Documents are parsed with

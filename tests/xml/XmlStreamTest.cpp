@@ -18,7 +18,7 @@ public:
     std::string events;
     std::string giveUpAt;
 
-    bool startElement(std::string_view localName, bool inNamespace) override
+    bool startElement(std::string_view localName, std::string_view, bool inNamespace) override
     {
         if (localName == giveUpAt) {
             return false;
