@@ -1,4 +1,5 @@
 #include "convert/Conversion.h"
+#include "convert/XmlMapping.h"
 #include "convert/XmlSource.h"
 
 #include <algorithm>
@@ -10,13 +11,10 @@ namespace convert {
 
 namespace {
 
-constexpr int kHeaderExpressions = 15;
 constexpr std::size_t kDeliveryDate = 5; // 0-based entries of the header list
 constexpr std::size_t kDay = 12;
 constexpr std::size_t kMonth = 13;
 constexpr std::size_t kYear = 14;
-constexpr int kArticleSetting = 16;
-constexpr int kQuantitySetting = 17;
 
 // The labels of the mapping page, so the user finds the field that holds the faulty expression.
 // clang-format off
@@ -27,57 +25,25 @@ constexpr std::array<const char*, 17> kSettingLabels = {
 };
 // clang-format on
 
-void reportBadExpression(platform::Messages& messages, int number, const std::string& expression)
-{
-    messages.error("De XPath-expressie in instelling XML_" + std::to_string(number) + " ("
-        + kSettingLabels[static_cast<std::size_t>(number - 1)]
-        + ") is ongeldig of selecteert geen knooppunten: " + expression);
-}
-
-// The value of the first node each header expression selects; nothing where it selects none.
-using HeaderValues = std::array<std::optional<std::string>, kHeaderExpressions>;
-
-// The header values from the tree, or nothing after reporting an expression that selects no node
-// set.
-std::optional<HeaderValues> treeHeaderValues(Conversion& conversion, const xml::XmlDocument& document)
+// The header values from the tree; an expression that selects no node set joins invalid.
+HeaderValues treeHeaderValues(
+    const config::Settings& settings, const xml::XmlDocument& document, std::vector<int>& invalid)
 {
     HeaderValues values;
     for (int number = 1; number <= kHeaderExpressions; ++number) {
-        const std::string& expression = conversion.settings().xmlPath(number);
+        const std::string& expression = settings.xmlPath(number);
         if (expression.empty()) {
             // Read as "/": the document node, which has no value. Known without the tree.
             continue;
         }
         const std::optional<std::vector<xml::XmlNode>> nodes = document.select(expression);
         if (!nodes) {
-            reportBadExpression(conversion.messages(), number, expression);
-            return std::nullopt;
-        }
-        if (!nodes->empty()) {
+            invalid.push_back(number);
+        } else if (!nodes->empty()) {
             values[static_cast<std::size_t>(number - 1)] = xmlNodeValue(nodes->front());
         }
     }
     return values;
-}
-
-// The 15 header entries. An entry is never empty: what has no value becomes one blank, which
-// VERWERK_STRUC trims.
-KOPLIJST mappedHeader(const Conversion& conversion, const HeaderValues& values)
-{
-    KOPLIJST entries;
-    entries.reserve(kHeaderExpressions);
-    for (const std::optional<std::string>& value : values) {
-        entries.push_back(!value || isBlankText(*value) ? std::string(" ") : withoutLineBreaks(*value));
-    }
-    // Day, month and year in that order, unlike the year-first dates of the other sources.
-    if (isBlankText(entries[kDeliveryDate]) && !isBlankText(entries[kDay]) && !isBlankText(entries[kMonth])
-        && !isBlankText(entries[kYear])) {
-        entries[kDeliveryDate] = entries[kDay] + "-" + entries[kMonth] + "-" + entries[kYear];
-    }
-    if (isBlankText(entries[kDeliveryDate])) {
-        entries[kDeliveryDate] = conversion.defaultDeliveryDate();
-    }
-    return entries;
 }
 
 // The text after the last "/" of an expression, trimmed: the node name its selection is meant to
@@ -89,26 +55,23 @@ std::string lastStepName(const std::string& expression)
         slash == std::string::npos ? std::string_view(expression) : std::string_view(expression).substr(slash + 1));
 }
 
-// An article or quantity node of the lines, with its value.
-struct LineNode
+// The article and quantity nodes of the tree in document order; a node whose name is neither is
+// left out. When the union selects no node set, the settings at fault join invalid.
+std::vector<LineNode> treeLineNodes(const config::Settings& settings, const xml::XmlDocument& document,
+    const std::string& articleName, const std::string& quantityName, std::vector<int>& invalid)
 {
-    bool isArticle = false;
-    std::string value;
-};
-
-// The article and quantity nodes of the tree in document order, or nothing after naming the
-// setting whose expression selects no node set. A node whose name is neither is left out.
-std::optional<std::vector<LineNode>> treeLineNodes(Conversion& conversion, const xml::XmlDocument& document,
-    const std::string& articleName, const std::string& quantityName)
-{
-    const config::Settings& settings = conversion.settings();
     const std::optional<std::vector<xml::XmlNode>> nodes = document.select(settings.XML_16 + "|" + settings.XML_17);
-    if (!nodes) {
-        const int faulty = document.select(settings.XML_16) ? kQuantitySetting : kArticleSetting;
-        reportBadExpression(conversion.messages(), faulty, settings.xmlPath(faulty));
-        return std::nullopt;
-    }
     std::vector<LineNode> result;
+    if (!nodes) {
+        const bool articleValid = document.select(settings.XML_16).has_value();
+        if (!articleValid) {
+            invalid.push_back(kArticleSetting);
+        }
+        if (articleValid || !document.select(settings.XML_17)) {
+            invalid.push_back(kQuantitySetting);
+        }
+        return result;
+    }
     result.reserve(nodes->size());
     for (const xml::XmlNode& node : *nodes) {
         const std::string name = trimmed(node.name());
@@ -175,7 +138,7 @@ public:
 
     const HeaderValues& header() const { return m_header; }
 
-    bool startElement(std::string_view localName, bool inNamespace) override
+    bool startElement(std::string_view localName, std::string_view, bool inNamespace) override
     {
         Open open;
         for (std::size_t p = 0; p < m_paths.size(); ++p) {
@@ -287,56 +250,66 @@ std::optional<std::vector<std::optional<ChildPath>>> plainPaths(const config::Se
 
 } // namespace
 
-void Conversion::VERWERK_XML(const std::string& sourcePath)
+const char* xmlSettingLabel(int number)
 {
-    if (!sourceIsPresent(sourcePath) || m_settings.XML_16.empty() || m_settings.XML_17.empty()) {
-        return;
-    }
-    KOPLIJST header;
-    const bool hasHeaderData = takeHeaderData(header);
-    const std::string articleName = lastStepName(m_settings.XML_16);
-    const std::string quantityName = lastStepName(m_settings.XML_17);
+    return kSettingLabels[static_cast<std::size_t>(number - 1)];
+}
 
+std::string badExpressionText(int number, const std::string& expression)
+{
+    return "De XPath-expressie in instelling XML_" + std::to_string(number) + " (" + xmlSettingLabel(number)
+        + ") is ongeldig of selecteert geen knooppunten: " + expression;
+}
+
+std::optional<XmlSelection> selectXmlOrder(
+    const config::Settings& settings, const std::string& path, bool withHeader, platform::Messages& messages)
+{
     // Loaded once for header and lines: a failed load then shows its message once. When every
     // expression the run evaluates is a plain child path, the document is read without building
     // its tree, which for a long order costs more than everything else.
     xml::XmlDocument document;
-    std::vector<LineNode> nodes;
-    HeaderValues headerValues;
-    if (std::optional<std::vector<std::optional<ChildPath>>> paths = plainPaths(m_settings, hasHeaderData)) {
-        PathReader reader(std::move(*paths), nodes);
-        if (!streamXmlSource(document, sourcePath, reader, m_messages)) {
-            return;
+    XmlSelection selection;
+    if (std::optional<std::vector<std::optional<ChildPath>>> paths = plainPaths(settings, !withHeader)) {
+        PathReader reader(std::move(*paths), selection.lineNodes);
+        if (!streamXmlSource(document, path, reader, messages)) {
+            return std::nullopt;
         }
-        headerValues = reader.header();
-    } else if (!loadXmlSource(document, sourcePath, m_messages)) {
-        return;
-    }
-    TextOrigin headerOrigin = TextOrigin::Windows1252;
-    if (!hasHeaderData) {
-        if (document.isLoaded()) {
-            std::optional<HeaderValues> values = treeHeaderValues(*this, document);
-            if (!values) {
-                return;
-            }
-            headerValues = std::move(*values);
-        }
-        header = mappedHeader(*this, headerValues);
-        setDeliveryDate(trimmed(header[kDeliveryDate]));
-        headerOrigin = TextOrigin::Utf8;
+        selection.header = reader.header();
+    } else if (!loadXmlSource(document, path, messages)) {
+        return std::nullopt;
     }
     if (document.isLoaded()) {
-        std::optional<std::vector<LineNode>> selected = treeLineNodes(*this, document, articleName, quantityName);
-        if (!selected) {
-            return;
+        if (withHeader) {
+            selection.header = treeHeaderValues(settings, document, selection.invalid);
         }
-        nodes = std::move(*selected);
+        if (!settings.XML_16.empty() && !settings.XML_17.empty()) {
+            selection.lineNodes = treeLineNodes(
+                settings, document, lastStepName(settings.XML_16), lastStepName(settings.XML_17), selection.invalid);
+        }
     }
-    VERWERK_STRUC(header, headerOrigin);
+    return selection;
+}
 
-    beginLines(TextOrigin::Utf8);
-    // Pairing is by count: every second matching node completes a line with whatever article and
-    // quantity were seen since the last one, in either order.
+KOPLIJST mappedHeader(const HeaderValues& values, const std::string& defaultDeliveryDate)
+{
+    KOPLIJST entries;
+    entries.reserve(kHeaderExpressions);
+    for (const std::optional<std::string>& value : values) {
+        entries.push_back(!value || isBlankText(*value) ? std::string(" ") : withoutLineBreaks(*value));
+    }
+    // Day, month and year in that order, unlike the year-first dates of the other sources.
+    if (isBlankText(entries[kDeliveryDate]) && !isBlankText(entries[kDay]) && !isBlankText(entries[kMonth])
+        && !isBlankText(entries[kYear])) {
+        entries[kDeliveryDate] = entries[kDay] + "-" + entries[kMonth] + "-" + entries[kYear];
+    }
+    if (isBlankText(entries[kDeliveryDate])) {
+        entries[kDeliveryDate] = defaultDeliveryDate;
+    }
+    return entries;
+}
+
+void pairLineNodes(std::vector<LineNode>& nodes, const std::function<void(std::string& article, Quantity)>& line)
+{
     std::string article;
     Quantity quantity;
     int matches = 0;
@@ -347,13 +320,42 @@ void Conversion::VERWERK_XML(const std::string& sourcePath)
             quantity = parseQuantity(node.value, kCommaSeparator);
         }
         if (++matches == 2) {
-            quantity = convertMetres(tableKey(article), quantity);
-            addLine(quantity, article);
+            line(article, std::move(quantity));
             article.clear();
             quantity = Quantity();
             matches = 0;
         }
     }
+}
+
+void Conversion::VERWERK_XML(const std::string& sourcePath)
+{
+    if (!sourceIsPresent(sourcePath) || m_settings.XML_16.empty() || m_settings.XML_17.empty()) {
+        return;
+    }
+    KOPLIJST header;
+    const bool hasHeaderData = takeHeaderData(header);
+    std::optional<XmlSelection> selection = selectXmlOrder(m_settings, sourcePath, !hasHeaderData, m_messages);
+    if (!selection) {
+        return;
+    }
+    if (!selection->invalid.empty()) {
+        const int number = selection->invalid.front();
+        m_messages.error(badExpressionText(number, m_settings.xmlPath(number)));
+        return;
+    }
+    TextOrigin headerOrigin = TextOrigin::Windows1252;
+    if (!hasHeaderData) {
+        header = mappedHeader(selection->header, defaultDeliveryDate());
+        setDeliveryDate(trimmed(header[kDeliveryDate]));
+        headerOrigin = TextOrigin::Utf8;
+    }
+    VERWERK_STRUC(header, headerOrigin);
+
+    beginLines(TextOrigin::Utf8);
+    pairLineNodes(selection->lineNodes, [this](std::string& article, Quantity quantity) {
+        addLine(convertMetres(tableKey(article), quantity), article);
+    });
     VERWERK_MAG();
 }
 
@@ -363,8 +365,13 @@ KOPLIJST Conversion::VERWERK_XML_KOP(const std::string& sourcePath)
     if (!loadXmlSource(document, sourcePath, m_messages)) {
         return {};
     }
-    const std::optional<HeaderValues> values = treeHeaderValues(*this, document);
-    return values ? mappedHeader(*this, *values) : KOPLIJST();
+    std::vector<int> invalid;
+    const HeaderValues values = treeHeaderValues(m_settings, document, invalid);
+    if (!invalid.empty()) {
+        m_messages.error(badExpressionText(invalid.front(), m_settings.xmlPath(invalid.front())));
+        return {};
+    }
+    return mappedHeader(values, defaultDeliveryDate());
 }
 
 } // namespace convert
