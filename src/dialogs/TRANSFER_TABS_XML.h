@@ -1,0 +1,92 @@
+#pragma once
+
+#include "dialogs/SettingsPage.h"
+#include "ui/ControlSet.h"
+#include "ui/QtMessages.h"
+#include "xml/TagList.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <array>
+
+// The XML page of the settings dialog: the seventeen expressions with which the XML reader finds
+// header, delivery address and lines in a customer's order, and a sample order whose element
+// paths the user can pick them from. The current field is the one last focused; a picked path
+// fills it and moves on to the next. The base class fills and stores the seventeen edits.
+class TRANSFER_TABS_XML : public SettingsPage
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kFields = 17;
+
+    explicit TRANSFER_TABS_XML(QWidget* parent = nullptr);
+
+    // The element paths of the last sample read, in the order first found.
+    const std::vector<std::string>& tags() const { return m_tags.paths(); }
+
+    // Asks for a sample with the file-open dialog and reads it; a cancelled dialog changes nothing.
+    void PBT_FILE();
+    // Reads the sample named in SLE_FILE and lists its paths. A sample that cannot be read empties
+    // SLE_FILE with "XMLDOM ERROR " + the parser's reason and keeps the list.
+    void PBT_TAG();
+    // Shows what the expressions as they stand select in the last sample read.
+    void PBT_MAPPING();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Controls : ui::ControlSet
+    {
+        UI_CONTROL(QLineEdit, SLE_1);
+        UI_CONTROL(QLineEdit, SLE_2);
+        UI_CONTROL(QLineEdit, SLE_3);
+        UI_CONTROL(QLineEdit, SLE_4);
+        UI_CONTROL(QLineEdit, SLE_5);
+        UI_CONTROL(QLineEdit, SLE_6);
+        UI_CONTROL(QLineEdit, SLE_7);
+        UI_CONTROL(QLineEdit, SLE_8);
+        UI_CONTROL(QLineEdit, SLE_9);
+        UI_CONTROL(QLineEdit, SLE_10);
+        UI_CONTROL(QLineEdit, SLE_11);
+        UI_CONTROL(QLineEdit, SLE_12);
+        UI_CONTROL(QLineEdit, SLE_13);
+        UI_CONTROL(QLineEdit, SLE_14);
+        UI_CONTROL(QLineEdit, SLE_15);
+        UI_CONTROL(QLineEdit, SLE_16);
+        UI_CONTROL(QLineEdit, SLE_17);
+        UI_CONTROL(QPushButton, PBT_MAPPING);
+        UI_CONTROL(QLineEdit, SLE_FILE);
+        UI_CONTROL(QPushButton, PBT_FILE);
+        UI_CONTROL(QListWidget, LBX_TAGS);
+        UI_CONTROL(QLabel, TXT_SPIN);
+        UI_CONTROL(QSpinBox, VERTICALSPINNER1);
+    };
+    static inline const ui::Form<Controls> s_form { "TRANSFER_TABS_XML" };
+
+    // Field number (1..17) to edit.
+    QLineEdit* field(int number) const { return m_fields[static_cast<std::size_t>(number - 1)]; }
+    // The number of a field edit, 0 for any other object.
+    int fieldNumber(const QObject* object) const;
+    // Moves the current field without the spin handler taking it for a spin.
+    void showCurrent(int number);
+
+    void EDITFOCUSCHANGE(int number);
+    void VERTICALSPIN(int position);
+    void LISTBOXCLICK();
+    // The delivery address is locked while a contract is mapped; see the question it asks.
+    void contractChanged();
+    void setAddressEnabled(bool enabled);
+    void fillTagList();
+
+    Controls m_controls;
+    std::array<QLineEdit*, kFields> m_fields {};
+    ui::QtMessages m_messages;
+    xml::TagList m_tags;
+    QString m_sample; // the last sample read, which the mapping check runs on
+};
