@@ -6,6 +6,7 @@
 #include "dialogs/TRANSFER_TABS_MAP.h"
 #include "dialogs/TRANSFER_TABS_MC1000.h"
 #include "dialogs/TRANSFER_TABS_SCH.h"
+#include "dialogs/TRANSFER_TABS_XML.h"
 #include "ui/DialogBuilder.h"
 
 TRANSFER_TABS::TRANSFER_TABS(QWidget* owner, const Context& context)
@@ -30,10 +31,10 @@ void TRANSFER_TABS::appendPages()
     auto* separator = new TRANSFER_TABS_DEL;
     auto* scanner = new TRANSFER_TABS_MC1000;
     auto* folders = new TRANSFER_TABS_MAP;
-    // The ICM and XML pages are units of their own; until they are built, their tabs stay empty
-    // and a save writes their settings back as they were read.
+    SettingsPage* xml = new TRANSFER_TABS_XML(m_context.clock);
+    // The ICM page is a unit of its own; until it is built, its tab stays empty and a save writes
+    // its settings back as they were read.
     SettingsPage* icm = nullptr;
-    SettingsPage* xml = nullptr;
 
     struct Tab
     {

@@ -45,8 +45,9 @@ std::string localPath(const QString& path)
 
 } // namespace
 
-TRANSFER_TABS_XML::TRANSFER_TABS_XML(QWidget* parent)
+TRANSFER_TABS_XML::TRANSFER_TABS_XML(const platform::Clock& clock, QWidget* parent)
     : SettingsPage(s_form.layoutName(), parent)
+    , m_clock(clock)
 {
     bind(m_controls);
     m_fields = { m_controls.SLE_1, m_controls.SLE_2, m_controls.SLE_3, m_controls.SLE_4, m_controls.SLE_5,
@@ -239,11 +240,11 @@ void TRANSFER_TABS_XML::PBT_MAPPING()
     for (int number = 1; number <= kFields; ++number) {
         mapping.xmlPath(number) = field(number)->text().toStdString();
     }
-    const std::string today = platform::formatDate(orderinfo::earliestDeliveryDate(platform::SystemClock().today()));
+    const std::string earliest = platform::formatDate(orderinfo::earliestDeliveryDate(m_clock.today()));
     std::optional<convert::MappingCheck> check;
     {
         ui::BusyPointer busy;
-        check = convert::checkMapping(mapping, localPath(QDir::fromNativeSeparators(m_sample)), today, m_messages);
+        check = convert::checkMapping(mapping, localPath(QDir::fromNativeSeparators(m_sample)), earliest, m_messages);
     }
     if (check) {
         ui::runModal<MappingCheckDialog>(this, convert::mappingCheckReport(*check));

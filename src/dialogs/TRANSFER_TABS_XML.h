@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/SettingsPage.h"
+#include "platform/Clock.h"
 #include "ui/ControlSet.h"
 #include "ui/QtMessages.h"
 #include "xml/TagList.h"
@@ -24,7 +25,8 @@ class TRANSFER_TABS_XML : public SettingsPage
 public:
     static constexpr int kFields = 17;
 
-    explicit TRANSFER_TABS_XML(QWidget* parent = nullptr);
+    // clock gives the default delivery date the mapping check shows.
+    explicit TRANSFER_TABS_XML(const platform::Clock& clock, QWidget* parent = nullptr);
 
     // The element paths of the last sample read, in the order first found.
     const std::vector<std::string>& tags() const { return m_tags.paths(); }
@@ -84,6 +86,7 @@ private:
     void setAddressEnabled(bool enabled);
     void fillTagList();
 
+    const platform::Clock& m_clock;
     Controls m_controls;
     std::array<QLineEdit*, kFields> m_fields {};
     ui::QtMessages m_messages;

@@ -78,7 +78,8 @@ protected:
     }
 
     testing_support::TempDir folder;
-    TRANSFER_TABS_XML page;
+    platform::FixedClock clock { platform::Date { 2024, 3, 5 } };
+    TRANSFER_TABS_XML page { clock };
 };
 
 } // namespace
@@ -212,6 +213,7 @@ TEST_F(XmlPage, ShowsWhatTheMappingSelectsInTheSample)
     });
     control<QPushButton>(page, "PBT_MAPPING")->click();
     EXPECT_TRUE(report.contains("Order ref. num (XML_2): 1")) << report.join('\n').toStdString();
+    EXPECT_TRUE(report.contains("Leverdatum (XML_6): 2024-03-07"));
     EXPECT_TRUE(report.contains("Aantal orderlijnen: 2"));
     EXPECT_TRUE(report.contains("2. 0815, 3"));
 }
