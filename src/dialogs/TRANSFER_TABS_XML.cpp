@@ -140,7 +140,8 @@ void TRANSFER_TABS_XML::LISTBOXCLICK()
     }
     bool ok = false;
     const int current = m_controls.TXT_SPIN->text().toInt(&ok);
-    if (ok && current >= 1 && current <= kFields) {
+    // An address field locked by a contract stays empty; the click only moves on past it.
+    if (ok && current >= 1 && current <= kFields && field(current)->isEnabled()) {
         field(current)->setText(item->text());
     }
     const int next = ok && current >= 1 && current < kFields ? current + 1 : 1;
