@@ -66,6 +66,8 @@ TRANSFER_TABS_XML::TRANSFER_TABS_XML(const platform::Clock& clock, QWidget* pare
     m_controls.LBX_TAGS->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_controls.LBX_TAGS->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_controls.VERTICALSPINNER1->setRange(0, kFields + 1);
+    // A number typed into the spinner moves the field once it is complete, not at its first digit.
+    m_controls.VERTICALSPINNER1->setKeyboardTracking(false);
     m_controls.TXT_SPIN->setText(QStringLiteral("1"));
 
     connect(m_controls.PBT_FILE, &QPushButton::clicked, this, &TRANSFER_TABS_XML::PBT_FILE);
