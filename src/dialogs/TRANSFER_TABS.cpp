@@ -3,6 +3,7 @@
 #include "config/ConfigValues.h"
 #include "dialogs/SettingsPage.h"
 #include "dialogs/TRANSFER_TABS_DEL.h"
+#include "dialogs/TRANSFER_TABS_ICM.h"
 #include "dialogs/TRANSFER_TABS_MAP.h"
 #include "dialogs/TRANSFER_TABS_MC1000.h"
 #include "dialogs/TRANSFER_TABS_SCH.h"
@@ -31,42 +32,29 @@ void TRANSFER_TABS::appendPages()
     auto* separator = new TRANSFER_TABS_DEL;
     auto* scanner = new TRANSFER_TABS_MC1000;
     auto* folders = new TRANSFER_TABS_MAP;
-    SettingsPage* xml = new TRANSFER_TABS_XML(m_context.clock);
-    // The ICM page is a unit of its own; until it is built, its tab stays empty and a save writes
-    // its settings back as they were read.
-    SettingsPage* icm = nullptr;
+    auto* icm = new TRANSFER_TABS_ICM(m_context.messages);
+    auto* xml = new TRANSFER_TABS_XML(m_context.clock);
 
     struct Tab
     {
         const char* caption;
-        const char* page;
         SettingsPage* widget;
     };
     // clang-format off
     const Tab tabs[] = {
-        { "Schema",    "TRANSFER_TABS_SCH",    schema },
-        { "CSV - SDF", "TRANSFER_TABS_DEL",    separator },
-        { "ICM",       "TRANSFER_TABS_ICM",    icm },
-        { "XML",       "TRANSFER_TABS_XML",    xml },
-        { "MC1000",    "TRANSFER_TABS_MC1000", scanner },
-        { "Mappen",    "TRANSFER_TABS_MAP",    folders },
+        { "Schema",    schema },
+        { "CSV - SDF", separator },
+        { "ICM",       icm },
+        { "XML",       xml },
+        { "MC1000",    scanner },
+        { "Mappen",    folders },
     };
     // clang-format on
     for (const Tab& tab : tabs) {
-        QWidget* page = tab.widget;
-        if (page == nullptr) {
-            page = new QWidget;
-            page->setObjectName(QString::fromLatin1(tab.page));
-        }
-        ui::addPage(m_controls.TABCONTROL1, page, QString::fromUtf8(tab.caption));
+        ui::addPage(m_controls.TABCONTROL1, tab.widget, QString::fromUtf8(tab.caption));
     }
     // The Mappen page first, then the rest in tab order.
-    m_pages = { folders, scanner, schema, separator };
-    for (SettingsPage* page : { icm, xml }) {
-        if (page != nullptr) {
-            m_pages.push_back(page);
-        }
-    }
+    m_pages = { folders, scanner, schema, separator, icm, xml };
 }
 
 void TRANSFER_TABS::PBT_OPSLAAN()
