@@ -86,8 +86,11 @@ TEST_F(SettingsDialog, SavesAnEmptyRecordAsTheBlankConfiguration)
     for (const char* name : { "RBT_SDF", "RBT_DEL", "RBT_XML", "RBT_ICM", "RBT_MER", "RBT_MC1000" }) {
         EXPECT_FALSE(isPressed(*dialog, name)) << name;
     }
-    for (const char* name : { "RBT_NED", "RBT_MTR", "RBT_NO", "RBT_ANDER" }) {
+    for (const char* name : { "RBT_NED", "RBT_MTR", "RBT_NO", "RBT_ANDER", "RBT_ICM_KONE" }) {
         EXPECT_TRUE(isPressed(*dialog, name)) << name;
+    }
+    for (const char* name : { "SLE_VAN_EMAIL", "SLE_VAN_NAAM", "SLE_REMOTE", "PB_TEST", "TXT_IP" }) {
+        EXPECT_FALSE(control(*dialog, name)->isEnabled()) << name;
     }
     for (const char* name : { "CBX_KOP", "CBX_DEL", "CBX_SND" }) {
         EXPECT_FALSE(isPressed(*dialog, name)) << name;
