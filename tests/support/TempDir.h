@@ -29,10 +29,21 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    std::string path() const { return m_path.string(); }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
+    // The program's paths are UTF-8 on every system; a plain std::string would go through the
+    // ANSI code page on Windows and hand back another name than the one asked for.
+    std::string path() const { return utf8(m_path); }
+    std::string file(const std::string& name) const
+    {
+        return utf8(m_path / std::filesystem::path(std::u8string(name.begin(), name.end())));
+    }
 
 private:
+    static std::string utf8(const std::filesystem::path& path)
+    {
+        const std::u8string text = path.u8string();
+        return std::string(text.begin(), text.end());
+    }
+
     std::filesystem::path m_path;
 };
 
