@@ -128,7 +128,9 @@ void TRANSFER::deleteLeftoverDocument()
 {
     const std::string path = platform::joinPath(m_workFolder, "dtbs.xml");
     std::error_code error;
-    const auto status = std::filesystem::symlink_status(path, error);
+    // From UTF-8 explicitly: a plain string is read in the ANSI code page on Windows, which
+    // would miss the file in a work folder with an accented name.
+    const auto status = std::filesystem::symlink_status(std::u8string(path.begin(), path.end()), error);
     if (error || !std::filesystem::exists(status)) {
         return;
     }
