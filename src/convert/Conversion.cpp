@@ -114,8 +114,10 @@ void Conversion::VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin)
 
 void Conversion::VERWERK_MAG()
 {
-    const platform::WriteResult written
-        = platform::replaceFile(documentPath(), orderDocument(m_order), platform::Access::OwnerOnly);
+    // Written while it is made: a long order's document is several times its source.
+    const platform::WriteResult written = platform::replaceFileWith(
+        documentPath(), [this](platform::ByteSink& sink) { writeOrderDocument(m_order, sink); },
+        platform::Access::OwnerOnly);
     if (!written) {
         m_messages.error("Fout bij aanmaken bestand " + documentPath() + " " + written.osError);
         return;

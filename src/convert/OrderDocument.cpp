@@ -3,8 +3,8 @@
 #include "orderinfo/Windows1252.h"
 #include "xml/XmlText.h"
 
+#include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,63 +12,82 @@ namespace convert {
 
 namespace {
 
-// What stands in the document for one byte of a text value; nothing when the byte goes in as it
-// is. Control bytes other than TAB, CR and LF are dropped: XML cannot carry them at all, not even
-// as references, and one stray byte from a scanner file must not make the whole order
-// unreadable for the webshop.
-std::optional<std::string_view> replacement(unsigned char byte, bool windows1252, std::string& buffer)
+// Appends the bytes unchanged but for the characters XML reserves. Control bytes other than
+// TAB, CR and LF are dropped: XML cannot carry them at all, not even as references, and one
+// stray byte from a scanner file must not make the whole order unreadable for the webshop.
+// Bytes 80-9F of a Windows-1252 text are its own characters (the euro sign, curly quotes), not
+// the control characters ISO-8859-1 puts there, so they go in as references.
+// Text sources take this path for every value of every line, and almost every value needs no
+// change, so the bytes that do are found through a table and the rest goes out in runs.
+constexpr bool needsChange(unsigned char byte, bool windows1252)
 {
-    switch (byte) {
-    case '&':
-        return "&amp;";
-    case '<':
-        return "&lt;";
-    case '>':
-        return "&gt;";
-    case '"':
-        return "&quot;";
-    case '\t':
-    case '\n':
-    case '\r':
-        return std::nullopt;
-    default:
-        break;
-    }
-    if (byte < 0x20) {
-        return std::string_view();
-    }
-    if (windows1252 && byte >= 0x80 && byte < 0xA0) {
-        buffer = "&#" + std::to_string(static_cast<std::uint32_t>(orderinfo::windows1252Character(byte))) + ";";
-        return buffer;
-    }
-    return std::nullopt;
+    return byte == '&' || byte == '<' || byte == '>' || byte == '"'
+        || (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
+        || (windows1252 && byte >= 0x80 && byte < 0xA0);
 }
 
-// Appends the bytes unchanged but for their replacements. Text sources take this path for every
-// value of every line, so it appends in place.
+constexpr auto makeTable(bool windows1252)
+{
+    std::array<bool, 256> table {};
+    for (std::size_t byte = 0; byte < table.size(); ++byte) {
+        table[byte] = needsChange(static_cast<unsigned char>(byte), windows1252);
+    }
+    return table;
+}
+
+constexpr auto kNeedsChange = makeTable(false);
+constexpr auto kNeedsChangeWindows1252 = makeTable(true);
+
 void appendEscaped(std::string& out, std::string_view value, bool windows1252)
 {
+    const std::array<bool, 256>& needs = windows1252 ? kNeedsChangeWindows1252 : kNeedsChange;
     std::size_t done = 0;
-    std::string buffer;
+    std::string reference;
     for (std::size_t at = 0; at < value.size(); ++at) {
-        const std::optional<std::string_view> entity
-            = replacement(static_cast<unsigned char>(value[at]), windows1252, buffer);
-        if (!entity) {
+        const auto byte = static_cast<unsigned char>(value[at]);
+        if (!needs[byte]) {
             continue;
         }
+        std::string_view entity; // empty for a dropped control byte
+        switch (byte) {
+        case '&':
+            entity = "&amp;";
+            break;
+        case '<':
+            entity = "&lt;";
+            break;
+        case '>':
+            entity = "&gt;";
+            break;
+        case '"':
+            entity = "&quot;";
+            break;
+        default:
+            if (byte >= 0x80) {
+                reference
+                    = "&#" + std::to_string(static_cast<std::uint32_t>(orderinfo::windows1252Character(byte))) + ";";
+                entity = reference;
+            }
+            break;
+        }
         out.append(value.substr(done, at - done));
-        out.append(*entity);
+        out.append(entity);
         done = at + 1;
     }
     out.append(value.substr(done));
 }
 
+// Gathers the document in pieces of about this size before handing them on, so a long order is
+// written while it is made instead of being held whole.
+constexpr std::size_t kPieceSize = 1 << 16;
+
 class DocumentBuilder
 {
 public:
-    explicit DocumentBuilder(std::string& out)
-        : m_out(out)
+    explicit DocumentBuilder(platform::ByteSink& sink)
+        : m_sink(sink)
     {
+        m_out.reserve(kPieceSize + 4096);
     }
 
     // Literal template text.
@@ -89,8 +108,22 @@ public:
         return *this;
     }
 
+    // Hands the gathered bytes on once they make a piece; at the end, whatever is left.
+    void pieceDone()
+    {
+        if (m_out.size() >= kPieceSize) {
+            flush();
+        }
+    }
+    void flush()
+    {
+        m_sink.write(m_out);
+        m_out.clear();
+    }
+
 private:
-    std::string& m_out;
+    platform::ByteSink& m_sink;
+    std::string m_out;
 };
 
 constexpr std::string_view kEnd = "\r\n";
@@ -166,35 +199,48 @@ void writeHead(DocumentBuilder& doc, const ORDER& order)
 void writeLine(DocumentBuilder& doc, const ORDER_LINE& line, TextOrigin dateOrigin, TextOrigin articleOrigin)
 {
     // The hot loop of a long order: the template between two values goes out in one piece.
-    // Number and quantity are digits made by the readers; the run's delivery date came with
-    // the header data.
-    doc << "    <ItemOut lineNumber=\"";
-    doc.value(line.lineNumber, TextOrigin::Bytes) << "\" requestedDeliveryDate=\"";
-    doc.value(line.deliveryDate, dateOrigin) << "\" quantity=\"";
-    doc.value(line.quantity, TextOrigin::Bytes) << "\">\r\n      <ItemID>\r\n        <SupplierPartID>";
+    // Number and quantity are digits, sign and separator made by the readers, nothing XML
+    // reserves; the run's delivery date came with the header data.
+    doc << "    <ItemOut lineNumber=\"" << line.lineNumber << "\" requestedDeliveryDate=\"";
+    doc.value(line.deliveryDate, dateOrigin)
+        << "\" quantity=\"" << line.quantity << "\">\r\n      <ItemID>\r\n        <SupplierPartID>";
     doc.value(line.articleNumber, articleOrigin) << "</SupplierPartID>\r\n      </ItemID>\r\n    </ItemOut>\r\n";
 }
 
-std::size_t sizeEstimate(const ORDER& order)
+class StringSink final : public platform::ByteSink
 {
-    // The template text of a line is about 150 bytes; escaping rarely adds more.
-    return 4096 + order.lines.size() * 160 + order.lines.textSize();
-}
+public:
+    explicit StringSink(std::string& out)
+        : m_out(out)
+    {
+    }
+    void write(std::string_view bytes) override { m_out.append(bytes); }
+
+private:
+    std::string& m_out;
+};
 
 } // namespace
 
-std::string orderDocument(const ORDER& order)
+void writeOrderDocument(const ORDER& order, platform::ByteSink& sink)
 {
-    std::string out;
-    out.reserve(sizeEstimate(order));
-    DocumentBuilder doc(out);
+    DocumentBuilder doc(sink);
     writeHead(doc, order);
     for (const ORDER_LINE line : order.lines) {
         writeLine(doc, line, order.headerOrigin, order.lineOrigin);
+        doc.pieceDone();
     }
     doc << "    </OrderRequest>" << kEnd;
     doc << "  </Request>" << kEnd;
     doc << "</cXML>" << kEnd;
+    doc.flush();
+}
+
+std::string orderDocument(const ORDER& order)
+{
+    std::string out;
+    StringSink sink(out);
+    writeOrderDocument(order, sink);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/Order.h"
+#include "platform/Files.h"
 
 #include <string>
 
@@ -11,5 +12,7 @@ namespace convert {
 // values of TextOrigin::Utf8 and Windows1252 are converted to ISO-8859-1, with character
 // references for what that cannot hold.
 std::string orderDocument(const ORDER& order);
+// The same bytes handed to the sink piece by piece.
+void writeOrderDocument(const ORDER& order, platform::ByteSink& sink);
 
 } // namespace convert

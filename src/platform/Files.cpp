@@ -76,7 +76,7 @@ void setError(std::string* error, DWORD code)
     }
 }
 
-bool writeAll(HANDLE file, const std::string& bytes)
+bool writeAll(HANDLE file, std::string_view bytes)
 {
     const char* data = bytes.data();
     size_t left = bytes.size();
@@ -91,6 +91,29 @@ bool writeAll(HANDLE file, const std::string& bytes)
     }
     return true;
 }
+
+// Keeps the first write error; what comes after it is not written.
+class FileSink final : public ByteSink
+{
+public:
+    explicit FileSink(HANDLE file)
+        : m_file(file)
+    {
+    }
+
+    void write(std::string_view bytes) override
+    {
+        if (m_error == ERROR_SUCCESS && !writeAll(m_file, bytes)) {
+            m_error = GetLastError();
+        }
+    }
+
+    DWORD error() const { return m_error; }
+
+private:
+    HANDLE m_file;
+    DWORD m_error = ERROR_SUCCESS;
+};
 
 // A security descriptor that lets only the current user in and inherits nothing from the
 // folder: the Windows counterpart of mode 0600.
@@ -210,7 +233,7 @@ bool renameFile(const std::string& from, const std::string& to, std::string* err
     return false;
 }
 
-WriteResult replaceFile(const std::string& path, const std::string& bytes, Access access)
+WriteResult replaceFileWith(const std::string& path, const std::function<void(ByteSink&)>& produce, Access access)
 {
     WriteResult result;
     OwnerOnlyDescriptor ownerOnly;
@@ -231,8 +254,14 @@ WriteResult replaceFile(const std::string& path, const std::string& bytes, Acces
     }
     result.created = true;
     Handle file(raw);
-    bool ok = writeAll(raw, bytes) && FlushFileBuffers(raw);
-    DWORD code = ok ? ERROR_SUCCESS : GetLastError();
+    FileSink sink(raw);
+    produce(sink);
+    DWORD code = sink.error();
+    bool ok = code == ERROR_SUCCESS;
+    if (ok && !FlushFileBuffers(raw)) {
+        ok = false;
+        code = GetLastError();
+    }
     if (!CloseHandle(file.release()) && ok) {
         ok = false;
         code = GetLastError();
@@ -291,7 +320,7 @@ std::string folderOf(const std::string& path)
 }
 
 // Writes all bytes, retrying short writes and interrupted calls.
-bool writeAll(int fd, const std::string& bytes)
+bool writeAll(int fd, std::string_view bytes)
 {
     const char* data = bytes.data();
     size_t left = bytes.size();
@@ -308,6 +337,29 @@ bool writeAll(int fd, const std::string& bytes)
     }
     return true;
 }
+
+// Keeps the first write error; what comes after it is not written.
+class FileSink final : public ByteSink
+{
+public:
+    explicit FileSink(int fd)
+        : m_fd(fd)
+    {
+    }
+
+    void write(std::string_view bytes) override
+    {
+        if (m_error == 0 && !writeAll(m_fd, bytes)) {
+            m_error = errno;
+        }
+    }
+
+    int error() const { return m_error; }
+
+private:
+    int m_fd;
+    int m_error = 0;
+};
 
 } // namespace
 
@@ -388,7 +440,7 @@ bool renameFile(const std::string& from, const std::string& to, std::string* err
     return false;
 }
 
-WriteResult replaceFile(const std::string& path, const std::string& bytes, Access access)
+WriteResult replaceFileWith(const std::string& path, const std::function<void(ByteSink&)>& produce, Access access)
 {
     WriteResult result;
     std::string temp = folderOf(path) + "/.transvo-XXXXXX";
@@ -404,8 +456,14 @@ WriteResult replaceFile(const std::string& path, const std::string& bytes, Acces
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    int code = errno;
+    FileSink sink(fd);
+    produce(sink);
+    int code = sink.error();
+    bool ok = code == 0;
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        code = errno;
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         code = errno;
@@ -424,5 +482,11 @@ WriteResult replaceFile(const std::string& path, const std::string& bytes, Acces
 }
 
 #endif
+
+WriteResult replaceFile(const std::string& path, const std::string& bytes, Access access)
+{
+    return replaceFileWith(
+        path, [&bytes](ByteSink& sink) { sink.write(bytes); }, access);
+}
 
 } // namespace platform

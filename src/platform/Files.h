@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -42,5 +44,21 @@ struct WriteResult
 // the target, so a failure never leaves a half-written file. OwnerOnly makes the file readable
 // and writable by the user alone (for files that hold the password).
 WriteResult replaceFile(const std::string& path, const std::string& bytes, Access access = Access::Default);
+
+// Takes the bytes of a file piece by piece. After a failed write the rest is ignored; the
+// writer that owns the sink reports the failure.
+class ByteSink
+{
+public:
+    virtual void write(std::string_view bytes) = 0;
+
+protected:
+    ~ByteSink() = default;
+};
+
+// As replaceFile, with the bytes handed to the sink by produce: a large file then never has to
+// lie in memory whole.
+WriteResult replaceFileWith(
+    const std::string& path, const std::function<void(ByteSink&)>& produce, Access access = Access::Default);
 
 } // namespace platform

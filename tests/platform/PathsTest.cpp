@@ -10,6 +10,14 @@
 #include <cstdlib>
 #include <fstream>
 
+#ifndef _WIN32
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #ifdef _WIN32
 #include "platform/WideText.h"
 
@@ -65,6 +73,38 @@ TEST(ReplaceFile, WritesWholeFilesAndKeepsTheOldOneOnFailure)
     EXPECT_EQ(failed.osError, platform::errorText(kNotAFolder));
     EXPECT_EQ(platform::readFile(path).value_or(""), "second");
 }
+
+#ifndef _WIN32
+// A file-size limit is how a test makes the disk "full"; Windows has none.
+TEST(ReplaceFile, AWriteErrorPartWayThroughAPieceWiseFileKeepsTheOldOne)
+{
+    testing_support::TempDir dir;
+    const std::string path = dir.file("dtbs.xml");
+    ASSERT_TRUE(platform::replaceFile(path, "old"));
+    // A file-size limit makes the disk "full" after 4 KiB, even for root; run in a child so the
+    // limit does not outlive the test.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit { 4096, 4096 };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        int pieces = 0;
+        const auto written = platform::replaceFileWith(path, [&pieces](platform::ByteSink& sink) {
+            for (int i = 0; i < 100; ++i, ++pieces) {
+                sink.write(std::string(1000, 'x'));
+            }
+        });
+        const bool asExpected = !written && written.osError == platform::errorText(EFBIG) && pieces == 100;
+        ::_exit(asExpected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(platform::readFile(path).value_or(""), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
+}
+#endif
 
 TEST(TextFormat, UsesTheDecimalCommaAndThreeDecimals)
 {
