@@ -133,15 +133,21 @@ void Conversion::FC_SPLIT_REC(std::string_view record, std::string& article, Qua
             end = record.size();
         }
         if (field == articleField || field == quantityField) {
-            std::string text;
-            text.reserve(end - start);
-            for (const char c : record.substr(start, end - start)) {
-                if (c != '"') {
-                    text.push_back(c);
+            // Quotation marks are dropped wherever they stand; most fields have none to drop.
+            const std::string_view raw = record.substr(start, end - start);
+            std::string unquoted;
+            std::string_view text = raw;
+            if (raw.find('"') != std::string_view::npos) {
+                unquoted.reserve(raw.size());
+                for (const char c : raw) {
+                    if (c != '"') {
+                        unquoted.push_back(c);
+                    }
                 }
+                text = unquoted;
             }
             if (field == articleField) {
-                article = std::move(text);
+                article.assign(text);
             } else {
                 quantity = parseQuantity(text, kCommaSeparator);
             }

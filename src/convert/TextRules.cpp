@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace convert {
 
@@ -106,6 +107,20 @@ bool isDigit(char c)
 // The value of the digits as written; from_chars is exact to the nearest double.
 double valueOf(const std::string& integerDigits, const std::string& fractionDigits)
 {
+    // The quantities of an order are short: up to 15 digits the integer they make and the power of
+    // ten it is divided by are both exact doubles, and one division rounds as from_chars does.
+    constexpr double kPowersOfTen[]
+        = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15 };
+    if (integerDigits.size() + fractionDigits.size() <= 15) {
+        std::uint64_t digits = 0;
+        for (const char c : integerDigits) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+        for (const char c : fractionDigits) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+        return static_cast<double>(digits) / kPowersOfTen[fractionDigits.size()];
+    }
     std::string text = integerDigits.empty() ? std::string("0") : integerDigits;
     if (!fractionDigits.empty()) {
         text.push_back('.');

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <random>
+#include <string>
+
 using namespace convert;
 
 TEST(Quantity, KeepsTheDecimalsTheSourceWrote)
@@ -29,6 +33,22 @@ TEST(Quantity, KeepsTheDecimalsTheSourceWrote)
         const Quantity quantity = parseQuantity(c.text, c.separator);
         EXPECT_EQ(quantity.text(c.separator), c.written);
         EXPECT_DOUBLE_EQ(quantity.value, c.value);
+    }
+}
+
+TEST(Quantity, ValueIsTheNearestDoubleOfTheDigitsWritten)
+{
+    // The metre conversion divides this value; one unit in the last place can make an extra pipe.
+    std::mt19937 random(14);
+    for (int i = 0; i < 20000; ++i) {
+        const std::size_t digits = 1 + random() % 18;
+        std::string text;
+        for (std::size_t d = 0; d < digits; ++d) {
+            text.push_back(static_cast<char>('0' + random() % 10));
+        }
+        text.insert(random() % (digits + 1), ".");
+        SCOPED_TRACE(text);
+        EXPECT_EQ(parseQuantity(text, '.').value, std::strtod(text.c_str(), nullptr));
     }
 }
 
