@@ -26,6 +26,7 @@ constexpr const char* kOrder = "MT_ARTNR";
 LengthsUpdate::LengthsUpdate(std::string programFolder, std::string hostPort, const platform::Clock& clock,
     platform::Messages& messages, UpdateProgress& progress)
     : m_programFolder(std::move(programFolder))
+    , m_dataFolder(platform::dataFolder(m_programFolder))
     , m_hostPort(std::move(hostPort))
     , m_clock(clock)
     , m_messages(messages)
@@ -130,7 +131,7 @@ void LengthsUpdate::clear(PipeLengthTable& original, PipeLengthTable& aside)
 {
     beginStep("Clear");
     if (original.open(path("lgt.dbf"), OpenMode::Exclusive) != OpenStatus::Opened) {
-        fail(PipeLengthTable::inUseText(m_programFolder));
+        fail(PipeLengthTable::inUseText(m_dataFolder));
         return;
     }
     const DbfTable* current = original.table();
@@ -238,7 +239,7 @@ void LengthsUpdate::fail(const std::string& text)
 
 std::string LengthsUpdate::path(const std::string& name) const
 {
-    return platform::joinPath(m_programFolder, name);
+    return platform::joinPath(m_dataFolder, name);
 }
 
 void LengthsUpdate::removeAsideFiles() const

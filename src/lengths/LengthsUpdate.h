@@ -53,6 +53,7 @@ private:
     void removeAsideFiles() const;
 
     std::string m_programFolder;
+    std::string m_dataFolder; // where the files it rewrites lie
     std::string m_hostPort;
     const platform::Clock& m_clock;
     platform::Messages& m_messages;

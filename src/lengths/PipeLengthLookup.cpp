@@ -6,8 +6,9 @@ namespace lengths {
 
 bool PipeLengthLookup::open(const std::string& programFolder, platform::Messages& messages)
 {
-    if (openTable(platform::joinPath(programFolder, "lgt.dbf")) != OpenStatus::Opened) {
-        messages.error(PipeLengthTable::inUseText(programFolder));
+    const std::string folder = platform::dataFolder(programFolder);
+    if (openTable(platform::joinPath(folder, "lgt.dbf")) != OpenStatus::Opened) {
+        messages.error(PipeLengthTable::inUseText(folder));
         return false;
     }
     return true;

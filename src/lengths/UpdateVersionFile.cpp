@@ -16,7 +16,7 @@ std::string_view part(std::string_view text, std::size_t from, std::size_t lengt
 } // namespace
 
 UpdateVersionFile::UpdateVersionFile(std::string programFolder)
-    : m_path(platform::joinPath(programFolder, "lgt_versie.txt"))
+    : m_path(platform::joinPath(platform::dataFolder(programFolder), "lgt_versie.txt"))
 {
 }
 

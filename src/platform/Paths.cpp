@@ -1,6 +1,10 @@
 #include "platform/Paths.h"
 
+#include "platform/Files.h"
+
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #ifdef _WIN32
@@ -64,6 +68,58 @@ std::string workFolder(const std::string& programFolder)
     return workFolderFor(fromWide(appData, wcslen(appData)).c_str(), programFolder);
 #else
     return workFolderFor(std::getenv("AppData"), programFolder);
+#endif
+}
+
+namespace {
+
+// The table and its index belong together, and the version file tells which list they were
+// built from; so they are copied as one set whenever the table or its index is missing.
+void seedDataFolder(const std::string& programFolder, const std::string& userFolder)
+{
+    if (fileExists(joinPath(userFolder, "lgt.dbf")) && fileExists(joinPath(userFolder, "lgt.CDX"))) {
+        return;
+    }
+    for (const char* name : { "lgt.dbf", "lgt.CDX", "lgt.csv", "lgt_versie.txt" }) {
+        // What cannot be copied is missing later, where the table is opened, and reported there.
+        if (const auto bytes = readFile(joinPath(programFolder, name))) {
+            replaceFile(joinPath(userFolder, name), *bytes);
+        }
+    }
+}
+
+std::string userDataFolder()
+{
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome != nullptr && *dataHome == '/') {
+        return joinPath(dataHome, "transvo");
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home == '/') {
+        return joinPath(joinPath(joinPath(home, ".local"), "share"), "transvo");
+    }
+    return {};
+}
+
+} // namespace
+
+std::string dataFolderFor(const std::string& programFolder, bool programFolderWritable, const std::string& userFolder)
+{
+    if (programFolderWritable || userFolder.empty()) {
+        return programFolder;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(userFolder, error);
+    seedDataFolder(programFolder, userFolder);
+    return userFolder;
+}
+
+std::string dataFolder(const std::string& programFolder)
+{
+#ifdef _WIN32
+    return programFolder;
+#else
+    return dataFolderFor(programFolder, ::access(programFolder.c_str(), W_OK) == 0, userDataFolder());
 #endif
 }
 

@@ -21,6 +21,18 @@ std::string workFolder(const std::string& programFolder);
 // As above, with the value of AppData given (nullptr when unset).
 std::string workFolderFor(const char* appData, const std::string& programFolder);
 
+// The folder of the program's own data that the pipe-length update rewrites (lgt.dbf, lgt.CDX,
+// lgt.csv, lgt_versie.txt): the program folder when the user may write there, as in a copy of the
+// program folder. A system-wide installation's program folder is not the user's to write, so
+// there it is the user's data folder for the program ($XDG_DATA_HOME/transvo, by default
+// ~/.local/share/transvo), created and seeded with the installed files on first use. On Windows
+// always the program folder.
+std::string dataFolder(const std::string& programFolder);
+
+// As above with the decisions given: whether the program folder is writable, and the user's data
+// folder (empty when there is none, which leaves the program folder).
+std::string dataFolderFor(const std::string& programFolder, bool programFolderWritable, const std::string& userFolder);
+
 // The last path component.
 std::string fileName(const std::string& path);
 

@@ -57,6 +57,38 @@ TEST(ProgramFolder, IsTheFolderOfTheRunningExecutable)
 #endif
 }
 
+TEST(DataFolder, IsAWritableProgramFolderOrElseTheUsersSeededCopy)
+{
+    testing_support::TempDir dir;
+    const std::string program = dir.file("program");
+    const std::string user = dir.file("home/.local/share/transvo");
+    ASSERT_TRUE(platform::createFolder(program));
+    for (const char* name : { "lgt.dbf", "lgt.CDX", "lgt.csv", "lgt_versie.txt" }) {
+        ASSERT_TRUE(platform::replaceFile(platform::joinPath(program, name), std::string("installed ") + name));
+    }
+
+    // A copy of the program folder keeps its files beside the program; nothing is copied.
+    EXPECT_EQ(platform::dataFolderFor(program, true, user), program);
+    EXPECT_FALSE(platform::folderExists(user));
+    EXPECT_EQ(platform::dataFolderFor(program, false, ""), program);
+
+    // An installed one: the user's folder is made, with its parents, and seeded once.
+    EXPECT_EQ(platform::dataFolderFor(program, false, user), user);
+    EXPECT_EQ(platform::readFile(platform::joinPath(user, "lgt_versie.txt")).value_or(""), "installed lgt_versie.txt");
+    // An update rewrote the user's files: they stay as they are.
+    ASSERT_TRUE(platform::replaceFile(platform::joinPath(user, "lgt.dbf"), "updated"));
+    ASSERT_TRUE(platform::replaceFile(platform::joinPath(user, "lgt_versie.txt"), "updated"));
+    EXPECT_EQ(platform::dataFolderFor(program, false, user), user);
+    EXPECT_EQ(platform::readFile(platform::joinPath(user, "lgt.dbf")).value_or(""), "updated");
+    // A lost index takes the whole set again, so table, index and version match.
+    ASSERT_TRUE(platform::removeFile(platform::joinPath(user, "lgt.CDX")));
+    EXPECT_EQ(platform::dataFolderFor(program, false, user), user);
+    for (const char* name : { "lgt.dbf", "lgt.CDX", "lgt_versie.txt" }) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(platform::readFile(platform::joinPath(user, name)).value_or(""), std::string("installed ") + name);
+    }
+}
+
 TEST(ReplaceFile, WritesWholeFilesAndKeepsTheOldOneOnFailure)
 {
     testing_support::TempDir dir;
