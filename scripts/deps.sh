@@ -12,7 +12,7 @@ packages=(
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core fonts-liberation2
     libxml2-dev libxml2-utils libcurl4-openssl-dev ca-certificates
     libgtest-dev googletest
-    python3 python3-aiosmtpd openssl xvfb xauth xdg-utils
+    python3 python3-aiosmtpd openssl xvfb xauth xdg-utils desktop-file-utils
 )
 
 if [ "${1:-}" = windows ]; then

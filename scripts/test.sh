@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: dependencies, the fuzz targets (built and run briefly), the core
 # tests under AddressSanitizer and UndefinedBehaviorSanitizer, then the full build with all unit,
-# integration and GUI tests. Tests start their own local servers.
+# integration and GUI tests, and the packages. Tests start their own local servers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,3 +30,6 @@ echo "== full build and all tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRANSVO_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --timeout 600
+
+echo "== packages"
+scripts/check-packages.sh build

@@ -23,6 +23,8 @@ int main(int argc, char* argv[])
     application.setStyle(QStringLiteral("Windows"));
     application.setApplicationName(QStringLiteral("Transvo"));
     application.setApplicationVersion(QStringLiteral("4.14"));
+    // Ties the windows to the installed desktop entry, for its name and icon in the task bar.
+    application.setDesktopFileName(QStringLiteral("transvo"));
 
     ui::QtMessages messages;
     const platform::SystemClock clock;
