@@ -82,12 +82,17 @@ void seedDataFolder(const std::string& programFolder, const std::string& userFol
     }
     for (const char* name : { "lgt.dbf", "lgt.CDX", "lgt.csv", "lgt_versie.txt" }) {
         // What cannot be copied is missing later, where the table is opened, and reported there.
+        // A file the installation lacks goes too: a version left from an earlier update would
+        // describe another table.
         if (const auto bytes = readFile(joinPath(programFolder, name))) {
             replaceFile(joinPath(userFolder, name), *bytes);
+        } else {
+            removeFile(joinPath(userFolder, name));
         }
     }
 }
 
+#ifndef _WIN32
 std::string userDataFolder()
 {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
@@ -100,6 +105,7 @@ std::string userDataFolder()
     }
     return {};
 }
+#endif
 
 } // namespace
 

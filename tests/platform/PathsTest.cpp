@@ -80,13 +80,16 @@ TEST(DataFolder, IsAWritableProgramFolderOrElseTheUsersSeededCopy)
     ASSERT_TRUE(platform::replaceFile(platform::joinPath(user, "lgt_versie.txt"), "updated"));
     EXPECT_EQ(platform::dataFolderFor(program, false, user), user);
     EXPECT_EQ(platform::readFile(platform::joinPath(user, "lgt.dbf")).value_or(""), "updated");
-    // A lost index takes the whole set again, so table, index and version match.
+    // A lost index takes the whole set again, so table, index and version match; an installation
+    // without a version file leaves none.
     ASSERT_TRUE(platform::removeFile(platform::joinPath(user, "lgt.CDX")));
+    ASSERT_TRUE(platform::removeFile(platform::joinPath(program, "lgt_versie.txt")));
     EXPECT_EQ(platform::dataFolderFor(program, false, user), user);
-    for (const char* name : { "lgt.dbf", "lgt.CDX", "lgt_versie.txt" }) {
+    for (const char* name : { "lgt.dbf", "lgt.CDX" }) {
         SCOPED_TRACE(name);
         EXPECT_EQ(platform::readFile(platform::joinPath(user, name)).value_or(""), std::string("installed ") + name);
     }
+    EXPECT_FALSE(platform::fileExists(platform::joinPath(user, "lgt_versie.txt")));
 }
 
 TEST(ReplaceFile, WritesWholeFilesAndKeepsTheOldOneOnFailure)
