@@ -55,12 +55,18 @@ inline config::Settings fuzzSettings()
     return settings;
 }
 
-// One folder for the whole fuzzing process: the source file and the work folder.
+// One folder for the whole fuzzing process: the source file and the work folder. In memory where
+// the system offers it: every run writes dtbs.xml with a flush to disk, which on a disk makes the
+// fuzzer wait for the disk instead of running.
 inline const std::string& fuzzFolder()
 {
     static const std::string folder = [] {
-        char name[] = "/tmp/transvo-fuzz-XXXXXX";
-        const char* made = mkdtemp(name);
+        char inMemory[] = "/dev/shm/transvo-fuzz-XXXXXX";
+        char onDisk[] = "/tmp/transvo-fuzz-XXXXXX";
+        const char* made = mkdtemp(inMemory);
+        if (made == nullptr) {
+            made = mkdtemp(onDisk);
+        }
         return std::string(made ? made : "/tmp");
     }();
     return folder;
