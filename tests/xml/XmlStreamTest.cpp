@@ -114,6 +114,8 @@ TEST(XmlStream, FailsWithTheErrorsOfTheTreeLoad)
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>\xff</a>",
         "",
         "<a/><b/>",
+        // An unclosed comment is quoted from its start, also when a later character is not ASCII.
+        "<a><!--tel>\n  <name>M\xc3\xbcller</name>\n</a>",
     };
     for (const char* source : cases) {
         SCOPED_TRACE(source);
