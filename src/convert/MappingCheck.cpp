@@ -21,9 +21,9 @@ void addHeader(MappingCheck& check, const XmlSelection& selection, const std::st
     }
 }
 
-void addLines(MappingCheck& check, XmlSelection& selection)
+void addLines(MappingCheck& check, const XmlSelection& selection)
 {
-    pairLineNodes(selection.lineNodes, [&check](std::string& article, Quantity quantity) {
+    pairLineNodes(selection.lineNodes, [&check](std::string_view article, Quantity quantity) {
         ++check.lineCount;
         if (check.firstLines.size() < MappingCheck::kShownLines) {
             check.firstLines.push_back({ std::string(trimBlanks(article)), quantity.text(kCommaSeparator) });
@@ -44,9 +44,7 @@ void addProblems(MappingCheck& check, const config::Settings& settings, const Xm
             return selection.header[static_cast<std::size_t>(number - 1)].has_value();
         }
         const bool article = number == kArticleSetting;
-        return !linesEvaluated
-            || std::any_of(selection.lineNodes.begin(), selection.lineNodes.end(),
-                [article](const LineNode& node) { return node.isArticle == article; });
+        return !linesEvaluated || selection.lineNodes.has(article);
     };
     for (int number = 1; number <= kQuantitySetting; ++number) {
         if (isSet(settings, number) && (isInvalid(number) || !selects(number))) {

@@ -1,4 +1,5 @@
 #include "convert/Conversion.h"
+#include "convert/TextList.h"
 #include "convert/XmlSource.h"
 
 #include <utility>
@@ -33,13 +34,9 @@ bool isPlainElement(const xmlNode* node, const char* name)
 class TextNodes
 {
 public:
-    std::size_t count() const { return m_ends.size(); }
+    std::size_t count() const { return m_texts.count(); }
 
-    std::string value(std::size_t number) const
-    {
-        const std::size_t begin = number == 0 ? 0 : m_ends[number - 1];
-        return withoutLineBreaks(std::string_view(m_texts).substr(begin, m_ends[number] - begin));
-    }
+    std::string value(std::size_t number) const { return withoutLineBreaks(m_texts.at(number)); }
 
     // The value as a header entry: one blank when it is empty or absent. A form shorter than the
     // header needs leaves those fields empty rather than taking them from elsewhere.
@@ -50,17 +47,11 @@ public:
     }
 
     void append(std::string_view text) { m_texts.append(text); }
-    void endNode() { m_ends.push_back(m_texts.size()); }
-
-    void clear()
-    {
-        m_texts.clear();
-        m_ends.clear();
-    }
+    void endNode() { m_texts.endText(); }
+    void clear() { m_texts.clear(); }
 
 private:
-    std::string m_texts;
-    std::vector<std::size_t> m_ends;
+    TextList m_texts;
 };
 
 // Gathers the form's texts while the document is read, without building its tree. A TEXT inside
@@ -167,13 +158,13 @@ bool beginsWithDigit(const std::string& text)
     return !text.empty() && text.front() >= '0' && text.front() <= '9';
 }
 
-// The (article, quantity) values of the records between the form's head and footer. A record
-// starts at a node that begins with a digit; any other node is passed over as a start.
-std::vector<std::pair<std::string, std::string>> records(const TextNodes& nodes)
+// Hands the (article, quantity) values of the records between the form's head and footer to take,
+// in order. A record starts at a node that begins with a digit; any other node is passed over as
+// a start.
+template <typename Take> void forEachRecord(const TextNodes& nodes, Take take)
 {
-    std::vector<std::pair<std::string, std::string>> result;
     if (nodes.count() < kFirstRecordNode + kTrailingNodes + 1) {
-        return result;
+        return;
     }
     const std::size_t last = nodes.count() - kTrailingNodes - 1;
     std::size_t position = 0;
@@ -186,12 +177,11 @@ std::vector<std::pair<std::string, std::string>> records(const TextNodes& nodes)
                 position = 0;
             }
         } else if (position == 3) {
-            result.emplace_back(std::move(article), nodes.value(number));
+            take(std::string_view(article), std::string_view(nodes.value(number)));
         } else if (position == kRecordNodes) {
             position = 0;
         }
     }
-    return result;
 }
 
 } // namespace
@@ -225,14 +215,13 @@ void Conversion::VERWERK_MER(const std::string& sourcePath)
     }
     VERWERK_STRUC(header, headerOrigin);
 
-    const auto pairs = records(nodes);
     beginLines(TextOrigin::Utf8);
-    for (const auto& [articleValue, quantityValue] : pairs) {
-        const std::string article = trimmed(articleValue);
+    forEachRecord(nodes, [this](std::string_view articleValue, std::string_view quantityValue) {
+        const std::string_view article = trimBlanks(articleValue);
         Quantity quantity = parseQuantity(quantityValue, kCommaSeparator);
-        quantity = convertMetres(leftAligned(tableKey(article), 8), quantity);
+        convertMetres(quantity, [article] { return leftAligned(tableKey(article), 8); });
         addLine(quantity, article);
-    }
+    });
     VERWERK_MAG();
 }
 

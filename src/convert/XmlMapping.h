@@ -5,13 +5,15 @@
 
 #include "config/Settings.h"
 #include "convert/Order.h"
+#include "convert/TextList.h"
 #include "convert/TextRules.h"
 #include "platform/Messages.h"
 
+#include <algorithm>
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace convert {
@@ -26,11 +28,35 @@ const char* xmlSettingLabel(int number);
 // The reader's words for an expression it cannot use, naming the setting and its label.
 std::string badExpressionText(int number, const std::string& expression);
 
-// An article or quantity node of the lines, with its value.
-struct LineNode
+// The article and quantity nodes of the lines in document order, with their values.
+class LineNodes
 {
-    bool isArticle = false;
-    std::string value;
+public:
+    void add(bool isArticle, std::string_view value)
+    {
+        m_values.add(value);
+        m_isArticle.push_back(isArticle);
+    }
+
+    void clear()
+    {
+        m_values.clear();
+        m_isArticle.clear();
+    }
+
+    std::size_t size() const { return m_values.count(); }
+    bool isArticle(std::size_t index) const { return m_isArticle[index]; }
+    std::string_view value(std::size_t index) const { return m_values.at(index); }
+
+    // Whether any node is an article (true) or a quantity (false).
+    bool has(bool article) const
+    {
+        return std::find(m_isArticle.begin(), m_isArticle.end(), article) != m_isArticle.end();
+    }
+
+private:
+    TextList m_values;
+    std::vector<bool> m_isArticle;
 };
 
 // The value of the first node each header expression selects; nothing where it selects none.
@@ -40,7 +66,7 @@ using HeaderValues = std::array<std::optional<std::string>, kHeaderExpressions>;
 struct XmlSelection
 {
     HeaderValues header; // left empty when the header was not asked for
-    std::vector<LineNode> lineNodes; // article and quantity nodes in document order
+    LineNodes lineNodes;
     std::vector<int> invalid; // settings whose expression gives no node set, ascending
 };
 
@@ -56,8 +82,26 @@ std::optional<XmlSelection> selectXmlOrder(
 KOPLIJST mappedHeader(const HeaderValues& values, const std::string& defaultDeliveryDate);
 
 // Pairs the line nodes into order lines by count, as the reader does: every second node completes
-// a line with the article and quantity seen since the last one, in either order. The articles'
-// texts are moved out of nodes.
-void pairLineNodes(std::vector<LineNode>& nodes, const std::function<void(std::string& article, Quantity)>& line);
+// a line with the article and quantity seen since the last one, in either order. line is called
+// as line(std::string_view article, Quantity quantity).
+template <typename Line> void pairLineNodes(const LineNodes& nodes, Line line)
+{
+    std::string_view article;
+    Quantity quantity;
+    int matches = 0;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (nodes.isArticle(i)) {
+            article = nodes.value(i);
+        } else {
+            quantity = parseQuantity(nodes.value(i), kCommaSeparator);
+        }
+        if (++matches == 2) {
+            line(article, std::move(quantity));
+            article = {};
+            quantity = Quantity();
+            matches = 0;
+        }
+    }
+}
 
 } // namespace convert

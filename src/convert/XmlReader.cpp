@@ -57,11 +57,11 @@ std::string lastStepName(const std::string& expression)
 
 // The article and quantity nodes of the tree in document order; a node whose name is neither is
 // left out. When the union selects no node set, the settings at fault join invalid.
-std::vector<LineNode> treeLineNodes(const config::Settings& settings, const xml::XmlDocument& document,
-    const std::string& articleName, const std::string& quantityName, std::vector<int>& invalid)
+void treeLineNodes(const config::Settings& settings, const xml::XmlDocument& document, const std::string& articleName,
+    const std::string& quantityName, LineNodes& result, std::vector<int>& invalid)
 {
+    result.clear();
     const std::optional<std::vector<xml::XmlNode>> nodes = document.select(settings.XML_16 + "|" + settings.XML_17);
-    std::vector<LineNode> result;
     if (!nodes) {
         const bool articleValid = document.select(settings.XML_16).has_value();
         if (!articleValid) {
@@ -70,16 +70,14 @@ std::vector<LineNode> treeLineNodes(const config::Settings& settings, const xml:
         if (articleValid || !document.select(settings.XML_17)) {
             invalid.push_back(kQuantitySetting);
         }
-        return result;
+        return;
     }
-    result.reserve(nodes->size());
     for (const xml::XmlNode& node : *nodes) {
         const std::string name = trimmed(node.name());
         if (name == articleName || name == quantityName) {
-            result.push_back({ name == articleName, xmlNodeValue(node) });
+            result.add(name == articleName, xmlNodeValue(node));
         }
     }
-    return result;
 }
 
 // An expression of plain child steps ("line/art", "/order/line/art"): what it selects is known
@@ -130,10 +128,15 @@ class PathReader final : public xml::XmlEvents
 {
 public:
     // The paths: article, quantity, then one per header expression (nothing for an unset one).
-    PathReader(std::vector<std::optional<ChildPath>> paths, std::vector<LineNode>& nodes)
+    PathReader(std::vector<std::optional<ChildPath>> paths, LineNodes& nodes)
         : m_paths(std::move(paths))
         , m_nodes(nodes)
     {
+        for (std::size_t p = 0; p < m_paths.size(); ++p) {
+            if (m_paths[p]) {
+                m_set.push_back(p);
+            }
+        }
     }
 
     const HeaderValues& header() const { return m_header; }
@@ -141,10 +144,8 @@ public:
     bool startElement(std::string_view localName, std::string_view, bool inNamespace) override
     {
         Open open;
-        for (std::size_t p = 0; p < m_paths.size(); ++p) {
-            if (!m_paths[p]) {
-                continue;
-            }
+        // Called for every element of a long order: only the paths that are set are tried.
+        for (const std::size_t p : m_set) {
             const ChildPath& path = *m_paths[p];
             // How many steps lead to this element: the context of a relative path is the
             // document element, that of an absolute one the document node.
@@ -166,10 +167,8 @@ public:
             }
             m_reading = true;
             m_value.clear();
-            if ((open.selectedBy & (bit(0) | bit(1))) != 0) {
-                // Told apart by name as the tree's nodes are, the article's first.
-                m_nodes.push_back({ localName == m_paths[0]->steps.back(), std::string() });
-            }
+            // Told apart by name as the tree's nodes are, the article's first.
+            m_isArticle = localName == m_paths[0]->steps.back();
             for (std::size_t p = kHeaderPaths; p < m_paths.size(); ++p) {
                 if ((open.selectedBy & bit(p)) != 0) {
                     m_header[p - kHeaderPaths].emplace();
@@ -194,7 +193,7 @@ public:
             }
         }
         if ((open.selectedBy & (bit(0) | bit(1))) != 0) {
-            m_nodes.back().value = std::move(m_value);
+            m_nodes.add(m_isArticle, m_value);
         }
     }
 
@@ -217,7 +216,9 @@ private:
     static std::uint32_t bit(std::size_t p) { return std::uint32_t(1) << p; }
 
     std::vector<std::optional<ChildPath>> m_paths;
-    std::vector<LineNode>& m_nodes;
+    std::vector<std::size_t> m_set; // the indexes of the paths that are set
+    LineNodes& m_nodes;
+    bool m_isArticle = false; // of the line node being read
     HeaderValues m_header;
     std::vector<Open> m_open;
     bool m_reading = false;
@@ -283,8 +284,8 @@ std::optional<XmlSelection> selectXmlOrder(
             selection.header = treeHeaderValues(settings, document, selection.invalid);
         }
         if (!settings.XML_16.empty() && !settings.XML_17.empty()) {
-            selection.lineNodes = treeLineNodes(
-                settings, document, lastStepName(settings.XML_16), lastStepName(settings.XML_17), selection.invalid);
+            treeLineNodes(settings, document, lastStepName(settings.XML_16), lastStepName(settings.XML_17),
+                selection.lineNodes, selection.invalid);
         }
     }
     return selection;
@@ -306,26 +307,6 @@ KOPLIJST mappedHeader(const HeaderValues& values, const std::string& defaultDeli
         entries[kDeliveryDate] = defaultDeliveryDate;
     }
     return entries;
-}
-
-void pairLineNodes(std::vector<LineNode>& nodes, const std::function<void(std::string& article, Quantity)>& line)
-{
-    std::string article;
-    Quantity quantity;
-    int matches = 0;
-    for (LineNode& node : nodes) {
-        if (node.isArticle) {
-            article = std::move(node.value);
-        } else {
-            quantity = parseQuantity(node.value, kCommaSeparator);
-        }
-        if (++matches == 2) {
-            line(article, std::move(quantity));
-            article.clear();
-            quantity = Quantity();
-            matches = 0;
-        }
-    }
 }
 
 void Conversion::VERWERK_XML(const std::string& sourcePath)
@@ -353,8 +334,9 @@ void Conversion::VERWERK_XML(const std::string& sourcePath)
     VERWERK_STRUC(header, headerOrigin);
 
     beginLines(TextOrigin::Utf8);
-    pairLineNodes(selection->lineNodes, [this](std::string& article, Quantity quantity) {
-        addLine(convertMetres(tableKey(article), quantity), article);
+    pairLineNodes(selection->lineNodes, [this](std::string_view article, Quantity quantity) {
+        convertMetres(quantity, [article] { return tableKey(article); });
+        addLine(quantity, article);
     });
     VERWERK_MAG();
 }
