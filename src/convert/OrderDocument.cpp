@@ -77,6 +77,18 @@ void appendEscaped(std::string& out, std::string_view value, bool windows1252)
     out.append(value.substr(done));
 }
 
+// ASCII without a character XML reserves: what most article numbers and quantities are.
+bool isPlainAscii(std::string_view text)
+{
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 || byte == '&' || byte == '<' || byte == '>' || byte == '"') {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Gathers the document in pieces of about this size before handing them on, so a long order is
 // written while it is made instead of being held whole.
 constexpr std::size_t kPieceSize = 1 << 16;
@@ -99,7 +111,9 @@ public:
 
     DocumentBuilder& value(std::string_view text, TextOrigin origin)
     {
-        if (origin == TextOrigin::Utf8) {
+        if (origin == TextOrigin::Utf8 && isPlainAscii(text)) {
+            m_out.append(text); // the same in both encodings, nothing to escape
+        } else if (origin == TextOrigin::Utf8) {
             // Entities first: the character references the conversion makes must stay intact.
             m_out.append(xml::utf8ToLatin1WithReferences(xml::escapeXml(text, true)));
         } else {
