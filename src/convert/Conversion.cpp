@@ -221,11 +221,6 @@ void Conversion::beginLines(TextOrigin origin)
     m_lineCount = 0;
 }
 
-Quantity Conversion::convertMetres(const std::string& key, const Quantity& quantity)
-{
-    return m_settings.convertsMetres() ? VERWERK_LENGTE(key, quantity) : quantity;
-}
-
 void Conversion::reserveLines(std::size_t count, std::size_t sourceBytes)
 {
     // Per line the date, a line number and a few bytes more than the source wrote.

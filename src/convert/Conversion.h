@@ -14,7 +14,7 @@
 //   beginLines(TextOrigin::Utf8 when articles come from an XML document);
 //   reserveLines(expected lines, source bytes);          // optional; spares regrowth of long orders
 //   for each line: q = parseQuantity(text, kCommaSeparator);
-//                  q = convertMetres(key, q);           // no-op unless MTR + BEL
+//                  convertMetres(q, makeKey);           // no-op unless MTR + BEL
 //                  addLine(q, article);                 // counts, trims the article, run date
 //   VERWERK_MAG();
 //
@@ -112,8 +112,14 @@ public:
     // Room for about this many lines whose article and quantity texts take sourceBytes in all,
     // so a long order is not moved around while it grows.
     void reserveLines(std::size_t count, std::size_t sourceBytes);
-    // VERWERK_LENGTE when Besteleenheid is "MTR" and Filiaal is "BEL"; the quantity otherwise.
-    Quantity convertMetres(const std::string& key, const Quantity& quantity);
+    // Applies VERWERK_LENGTE when Besteleenheid is "MTR" and Filiaal is "BEL", with the table key
+    // makeKey() gives; only then is the key made, as most runs convert nothing.
+    template <typename MakeKey> void convertMetres(Quantity& quantity, MakeKey makeKey)
+    {
+        if (m_settings.convertsMetres()) {
+            quantity = VERWERK_LENGTE(makeKey(), quantity);
+        }
+    }
     // Counts an accepted line and appends it: quantity text with the run's decimal separator,
     // the run's delivery date, the count, the article trimmed.
     void addLine(const Quantity& quantity, std::string_view article);

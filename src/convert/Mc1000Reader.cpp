@@ -40,7 +40,7 @@ void Conversion::VERWERK_MC1000(const std::string& sourcePath)
         }
         const std::string article = trimmed(charactersAt(line, kArticleColumn, kArticleWidth));
         Quantity quantity = parseQuantity(charactersAt(line, kQuantityColumn, kQuantityWidth), kCommaSeparator);
-        quantity = convertMetres(article, quantity);
+        convertMetres(quantity, [&article] { return article; });
         addLine(quantity, article);
     }
     VERWERK_MAG();

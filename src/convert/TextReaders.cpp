@@ -88,7 +88,7 @@ void Conversion::convertSdf(std::string_view source)
             trimBlanks(charactersAt(line, m_settings.SDF_art_van, m_settings.SDF_art_tot)), kSdfKeyWidth);
         Quantity quantity
             = parseQuantity(charactersAt(line, m_settings.SDF_ant_van, m_settings.SDF_ant_tot), kCommaSeparator);
-        quantity = convertMetres(article, quantity);
+        convertMetres(quantity, [&article] { return article; });
         if (isBlankText(line)) {
             continue;
         }
@@ -110,7 +110,7 @@ void Conversion::convertCsv(std::string_view source)
         if (isBlankText(article)) {
             continue;
         }
-        quantity = convertMetres(article, quantity);
+        convertMetres(quantity, [&article] { return article; });
         addLine(quantity, article);
     }
     VERWERK_MAG();
@@ -125,31 +125,35 @@ void Conversion::FC_SPLIT_REC(std::string_view record, std::string& article, Qua
     const std::size_t quantityField = m_settings.CSV_aant;
     const std::size_t lastWanted = std::max(articleField, quantityField);
 
+    // Quotation marks are dropped wherever they stand; most fields have none to drop.
+    const auto assignUnquoted = [](std::string& out, std::string_view raw) {
+        out.clear();
+        for (std::size_t at = 0; at < raw.size();) {
+            const std::size_t quote = std::min(raw.find('"', at), raw.size());
+            out.append(raw.substr(at, quote - at));
+            at = quote + 1;
+        }
+    };
     std::size_t start = 0;
     for (std::size_t field = 1; field <= lastWanted; ++field) {
-        std::size_t end = separator.empty() ? std::string_view::npos : record.find(separator, start);
+        // A separator of one character, as nearly all are, is found without comparing strings.
+        std::size_t end = separator.empty() ? std::string_view::npos
+            : separator.size() == 1         ? record.find(separator.front(), start)
+                                            : record.find(separator, start);
         const bool isLast = end == std::string_view::npos;
         if (isLast) {
             end = record.size();
         }
-        if (field == articleField || field == quantityField) {
-            // Quotation marks are dropped wherever they stand; most fields have none to drop.
-            const std::string_view raw = record.substr(start, end - start);
-            std::string unquoted;
-            std::string_view text = raw;
-            if (raw.find('"') != std::string_view::npos) {
-                unquoted.reserve(raw.size());
-                for (const char c : raw) {
-                    if (c != '"') {
-                        unquoted.push_back(c);
-                    }
-                }
-                text = unquoted;
-            }
-            if (field == articleField) {
-                article.assign(text);
+        const std::string_view raw = record.substr(start, end - start);
+        if (field == articleField) {
+            assignUnquoted(article, raw);
+        } else if (field == quantityField) {
+            if (raw.find('"') == std::string_view::npos) {
+                quantity = parseQuantity(raw, kCommaSeparator);
             } else {
-                quantity = parseQuantity(text, kCommaSeparator);
+                std::string unquoted;
+                assignUnquoted(unquoted, raw);
+                quantity = parseQuantity(unquoted, kCommaSeparator);
             }
         }
         if (isLast) {
@@ -190,7 +194,7 @@ void Conversion::convertIcm(std::string_view source)
             quantity = parseQuantity(line, kPointSeparator);
         } else if (position == 2) {
             const std::string_view article = trimBlanks(line);
-            quantity = convertMetres(rightAligned(article, kIcmKeyWidth), quantity);
+            convertMetres(quantity, [&article] { return rightAligned(article, kIcmKeyWidth); });
             if (!isBlankText(article)) {
                 addLine(quantity, article);
             }
