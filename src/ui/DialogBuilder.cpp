@@ -6,12 +6,14 @@
 #include <QButtonGroup>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTabWidget>
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace ui {
 
@@ -97,17 +99,43 @@ struct Placed
     QWidget* widget;
 };
 
-// Tab goes row by row, left to right. The cycle starts at the first control of the table, which
-// is where the focus lands when the window opens, as in the dialog manager.
-void setTabOrder(QList<Placed> focusable)
+// Where a control stands for the tab order: the top-left corners of the group boxes around it,
+// outermost first, then its own.
+QList<std::pair<int, int>> readingPlace(const LayoutControl& row, const QList<const LayoutControl*>& frames)
+{
+    QList<const LayoutControl*> around;
+    for (const LayoutControl* frame : frames) {
+        if (frame != &row && frame->units.contains(row.units.center())) {
+            around << frame;
+        }
+    }
+    std::sort(around.begin(), around.end(), [](const LayoutControl* a, const LayoutControl* b) {
+        return a->units.width() * a->units.height() > b->units.width() * b->units.height();
+    });
+    QList<std::pair<int, int>> place;
+    for (const LayoutControl* frame : around) {
+        place << std::make_pair(frame->units.y(), frame->units.x());
+    }
+    place << std::make_pair(row.units.y(), row.units.x());
+    return place;
+}
+
+// Tab goes group box by group box and within each row by row, left to right, as a form is read:
+// the fields of one group are never interleaved with those of a group beside it. The cycle starts
+// at the first control of the table, which is where the focus lands when the window opens, as in
+// the dialog manager.
+void setTabOrder(QList<Placed> focusable, const QList<const LayoutControl*>& frames)
 {
     if (focusable.size() < 2) {
         return;
     }
     const QWidget* first = focusable.front().widget;
-    std::stable_sort(focusable.begin(), focusable.end(), [](const Placed& a, const Placed& b) {
-        return std::make_pair(a.row->units.y(), a.row->units.x()) < std::make_pair(b.row->units.y(), b.row->units.x());
-    });
+    QHash<const QWidget*, QList<std::pair<int, int>>> places;
+    for (const Placed& placed : focusable) {
+        places.insert(placed.widget, readingPlace(*placed.row, frames));
+    }
+    std::stable_sort(focusable.begin(), focusable.end(),
+        [&places](const Placed& a, const Placed& b) { return places[a.widget] < places[b.widget]; });
     const auto start = std::find_if(
         focusable.begin(), focusable.end(), [first](const Placed& placed) { return placed.widget == first; });
     std::rotate(focusable.begin(), start, focusable.end());
@@ -183,6 +211,7 @@ void build(const DialogLayout& layout, QWidget* surface)
 
     QMap<QString, QButtonGroup*> groups;
     QList<QWidget*> frames;
+    QList<const LayoutControl*> frameRows;
     QList<Placed> focusable;
     for (qsizetype index = 0; index < layout.controls().size(); ++index) {
         const LayoutControl& row = layout.controls()[index];
@@ -203,6 +232,7 @@ void build(const DialogLayout& layout, QWidget* surface)
         }
         if (qobject_cast<QGroupBox*>(widget)) {
             frames << widget;
+            frameRows << &row;
         }
         if (auto* radio = qobject_cast<QRadioButton*>(widget); radio && row.hasFlag(QStringLiteral("group"))) {
             joinGroup(radio, row.flag(QStringLiteral("group")), groups, surface);
@@ -215,7 +245,7 @@ void build(const DialogLayout& layout, QWidget* surface)
     for (auto it = frames.rbegin(); it != frames.rend(); ++it) {
         (*it)->lower();
     }
-    setTabOrder(focusable);
+    setTabOrder(focusable, frameRows);
 }
 
 void addPage(QTabWidget* tabs, QWidget* page, const QString& caption)

@@ -265,16 +265,20 @@ calendar 10 KAL         -        100 4 90 80 hidden
     EXPECT_TRUE(surface.findChild<QCalendarWidget*>("KAL")->isHidden());
 }
 
-// Tab runs over the surface row by row, left to right, whatever the order of the table; the
-// focus starts on the table's first control, as it always did.
-TEST(DialogLayoutBuild, TabsFromTopLeftToBottomRight)
+// Tab runs over the surface group box by group box, and within one row by row, left to right,
+// whatever the order of the table; the focus starts on the table's first control, as it always
+// did.
+TEST(DialogLayoutBuild, TabsThroughEachGroupBeforeTheNext)
 {
     const DialogLayout layout = parsed(R"(dialog - TABS - 0 0 200 100
-button 1 PB_LAST  "c" 100 80 40 14
-edit   2 SLE_B    -   100 10 40 12
-text   3 -        "x" 4   10 40 8
-edit   4 SLE_A    -   50  10 40 12
-button 5 PB_MID   "b" 4   40 40 14
+button   1 PB_LAST  "c"      100 80 40 14
+groupbox 6 -        "Links"  0   0  95 70
+groupbox 7 -        "Rechts" 98  0  100 70
+edit     2 SLE_B    -        100 10 40 12
+text     3 -        "x"      4   10 40 8
+edit     4 SLE_A    -        50  10 40 12
+button   5 PB_MID   "b"      4   40 40 14
+edit     8 SLE_C    -        100 25 40 12
 )");
     QWidget surface;
     build(layout, &surface);
@@ -289,7 +293,7 @@ button 5 PB_MID   "b" 4   40 40 14
             at = at->nextInFocusChain();
         }
     } while (at != start && cycle.size() < 10);
-    EXPECT_EQ(cycle.join(u' ').toStdString(), "PB_LAST SLE_A SLE_B PB_MID");
+    EXPECT_EQ(cycle.join(u' ').toStdString(), "PB_LAST SLE_A PB_MID SLE_B SLE_C");
     QWidget* first = &surface;
     do {
         first = first->nextInFocusChain();
