@@ -64,6 +64,11 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1
 libqt6core6 (>= ${qt_minor}), libqt6gui6 (>= ${qt_minor}), libqt6widgets6 (>= ${qt_minor}), \
 libqt6svg6 (>= ${qt_minor}), qt6-qpa-plugins, libxml2 (>= 2.9), libcurl4 (>= 7.74), ca-certificates, \
 fonts-dejavu-core, xdg-utils")
+# deployment.ini holds what the supplier sets for one installation; an administrator's edits must
+# survive an upgrade, so dpkg keeps it as a configuration file and asks before replacing it.
+file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles "/usr/${TRANSVO_INSTALL_PROGRAM_DIR}/deployment.ini\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The .deb lives under /usr; the .tar.gz keeps the prefix layout below its top folder.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackPerGenerator.cmake)
 file(WRITE ${CMAKE_BINARY_DIR}/CPackPerGenerator.cmake

@@ -39,6 +39,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for package in libqt6widgets6 libqt6svg6 qt6-qpa-plugins libxml2 libcurl4 fonts-dejavu-core xdg-utils; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "the .deb does not depend on $package"
 done
+dpkg-deb -I "$deb" conffiles | grep -qx /usr/lib/transvo/deployment.ini \
+    || fail "deployment.ini is not kept as a configuration file"
 dpkg-deb -x "$deb" "$work/deb"
 [ -x "$work/deb/usr/bin/transvo" ] || fail "/usr/bin/transvo is not executable"
 if command -v desktop-file-validate >/dev/null; then
