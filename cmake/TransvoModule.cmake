@@ -39,7 +39,7 @@ function(transvo_test module)
     target_compile_definitions(test_${module} PRIVATE
         TRANSVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         TRANSVO_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
-        TRANSVO_FIXTURES="${PROJECT_SOURCE_DIR}/../shared/fixtures"
+        TRANSVO_FIXTURES="${PROJECT_SOURCE_DIR}/tests/data"
         TRANSVO_BIN_DIR="${TRANSVO_BIN_DIR}"
         TRANSVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
     gtest_discover_tests(test_${module} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
