@@ -197,6 +197,10 @@ bool Conversion::takeHeaderData(KOPLIJST& header)
         m_deliveryDate.clear();
         return false;
     }
+    // A cleared date mask is no date; left as it stands it would reach the webshop as "-  -".
+    if (orderinfo::isClearedDate(list[5])) {
+        list[5].clear();
+    }
     m_deliveryDate = trimmed(list[5]);
     header = std::move(list);
     return true;

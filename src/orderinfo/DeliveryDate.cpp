@@ -17,4 +17,9 @@ bool CHK_LEVERDATUM(const std::optional<platform::Date>& date, const platform::D
     return !date || *date >= earliestDeliveryDate(today);
 }
 
+bool isClearedDate(std::string_view text)
+{
+    return text.find_first_not_of(" -") == std::string_view::npos;
+}
+
 } // namespace orderinfo

@@ -3,6 +3,7 @@
 #include "orderinfo/DeliveryDate.h"
 #include "orderinfo/Windows1252.h"
 #include "platform/Files.h"
+#include "platform/Utf8.h"
 
 namespace orderinfo {
 
@@ -35,8 +36,22 @@ bool isKnownCountry(std::string_view country)
     return false;
 }
 
-// The form as the file's bytes, or nothing after one message per field that Windows-1252
-// cannot carry.
+// C0 and C1 controls, DEL among them. A pasted line break would split the field over two
+// lines of the file, and every later field would move one line down.
+bool hasControlCharacter(std::string_view utf8)
+{
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const char32_t character = platform::decodeUtf8(utf8, pos);
+        if (character < 0x20 || (character >= 0x7F && character <= 0x9F)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The form as the file's bytes, or nothing after one message per field that holds a control
+// character or a character Windows-1252 cannot carry.
 std::optional<Orderkop> encodedForm(const Orderkop& form, const FieldNames& names, platform::Messages& messages)
 {
     Orderkop bytes;
@@ -45,7 +60,11 @@ std::optional<Orderkop> encodedForm(const Orderkop& form, const FieldNames& name
     bool encoded = true;
     for (std::size_t i = 0; i < kOrderkopLineCount; ++i) {
         std::string refused;
-        if (auto field = utf8ToWindows1252(*from[i], &refused)) {
+        if (hasControlCharacter(*from[i])) {
+            messages.error(
+                "Een regeleinde of ander stuurteken in " + names[i] + " kan niet in orderkop.txt bewaard worden.");
+            encoded = false;
+        } else if (auto field = utf8ToWindows1252(*from[i], &refused)) {
             *to[i] = std::move(*field);
         } else {
             messages.error(
@@ -56,17 +75,18 @@ std::optional<Orderkop> encodedForm(const Orderkop& form, const FieldNames& name
     return encoded ? std::optional<Orderkop>(std::move(bytes)) : std::nullopt;
 }
 
-void writeForm(const std::string& path, const Orderkop& bytes, platform::Messages& messages)
+bool writeForm(const std::string& path, const Orderkop& bytes, platform::Messages& messages)
 {
     const platform::WriteResult written = writeOrderkop(path, bytes);
     if (written) {
-        return;
+        return true;
     }
     if (written.created) {
         messages.error("Fout bij afsluiten orderkop.txt " + written.osError);
     } else {
         messages.error("Fout bij aanmaken bestand orderkop.txt " + written.osError);
     }
+    return false;
 }
 
 } // namespace
@@ -94,6 +114,11 @@ std::vector<std::string> inputFaults(const Orderkop& form, const platform::Date&
     }
     if (!form.country.empty() && !isKnownCountry(form.country)) {
         faults.emplace_back("Landcode niet juist");
+    }
+    // A half-typed or impossible date ("2026-12-  ", "2026-02-30") passes the first check as no
+    // date, yet the conversion would send it as it stands.
+    if (!isClearedDate(form.deliveryDate) && !platform::parseDate(form.deliveryDate)) {
+        faults.emplace_back("Leverdatum niet juist");
     }
     return faults;
 }
@@ -148,20 +173,19 @@ bool saveForm(const Orderkop& form, const FieldNames& names, const std::string& 
     if (!faults.empty() || (!empty && !bytes)) {
         return false;
     }
-    if (empty) {
-        deleteForm(workFolder, messages);
-    } else {
-        writeForm(orderkopPath(workFolder), *bytes, messages);
-    }
-    return true;
+    // A file that could not be written or deleted keeps the dialog open with the input, so the
+    // user can try again or cancel knowingly.
+    return empty ? deleteForm(workFolder, messages) : writeForm(orderkopPath(workFolder), *bytes, messages);
 }
 
-void deleteForm(const std::string& workFolder, platform::Messages& messages)
+bool deleteForm(const std::string& workFolder, platform::Messages& messages)
 {
     const std::string path = orderkopPath(workFolder);
     if (platform::fileExists(path) && !platform::removeFile(path)) {
         messages.error("Fout :bestand niet gewist.");
+        return false;
     }
+    return true;
 }
 
 } // namespace orderinfo

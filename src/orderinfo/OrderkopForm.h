@@ -25,7 +25,7 @@ bool isEmptyForm(const Orderkop& form);
 
 // The messages of the input checks that refuse the form, in the order they are shown: the
 // delivery date (whose value is empty unless its text is a valid date), the Dutch postcode,
-// the country code.
+// the country code, then a date text that is neither cleared nor a real calendar date.
 std::vector<std::string> inputFaults(const Orderkop& form, const platform::Date& today);
 
 // The country a stored form without one takes from the branch: "NL" for "NED", "BE" for "BEL".
@@ -38,13 +38,14 @@ Orderkop openForm(const std::string& workFolder, const std::string& filiaal, con
     platform::Messages& messages);
 
 // Checks the form and keeps it: a form with data replaces orderkop.txt, an empty one deletes
-// it. Every refusal is shown, and a refused form writes and deletes nothing. Returns false
-// when the form was refused, so the dialog stays open; a file failure is reported and counts
-// as done.
+// it. Every refusal is shown (a control character or a character Windows-1252 cannot carry is
+// refused naming its field), and a refused form writes and deletes nothing. Returns false when
+// the form was refused or the file could not be written or deleted (reported with the OS text),
+// so the dialog stays open with the input.
 bool saveForm(const Orderkop& form, const FieldNames& names, const std::string& workFolder, const platform::Date& today,
     platform::Messages& messages);
 
-// Deletes orderkop.txt when it exists, reporting a failure.
-void deleteForm(const std::string& workFolder, platform::Messages& messages);
+// Deletes orderkop.txt when it exists; false after reporting a failure.
+bool deleteForm(const std::string& workFolder, platform::Messages& messages);
 
 } // namespace orderinfo
