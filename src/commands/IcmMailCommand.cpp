@@ -50,6 +50,9 @@ void IcmMailCommand::run()
         deleteSent(files);
     }
     m_view.refillList();
+    // The refill ticks the first file; with the sent files kept in the folder, a second press
+    // would mail it again.
+    m_view.clearTicks();
 }
 
 bool IcmMailCommand::send(const std::vector<std::string>& files)

@@ -126,6 +126,8 @@ TEST_F(IcmMailCommand, MailsTheTickedFilesInListOrderAndDeletesThemWhenAsked)
         EXPECT_EQ(m_window->refills, 1);
         const bool deleted = std::string(deletes) == "YES";
         EXPECT_EQ(m_window->files.size(), deleted ? 3u : 5u);
+        EXPECT_EQ(m_window->ticks, std::vector<bool>(m_window->files.size(), false))
+            << "a second press would mail a ticked file again";
         for (const char name : std::string("abcde")) {
             const bool sent = name == 'b' || name == 'd';
             EXPECT_EQ(std::filesystem::exists(path(name)), !(sent && deleted)) << name;

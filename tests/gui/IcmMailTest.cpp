@@ -61,5 +61,8 @@ TEST(IcmMail, MailsTheTickedFilesFromTheWindow)
     EXPECT_EQ(server.values(1, "rcpt-to"), std::vector<std::string> { "icm@varo.test" });
     EXPECT_EQ(server.values(1, "attachment"), ticked);
     EXPECT_EQ(list->topLevelItemCount(), 3) << "the sent files are gone from the folder and the list";
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        EXPECT_EQ(list->topLevelItem(i)->checkState(0), Qt::Unchecked) << "a second press mails nothing again";
+    }
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy pointer is left on";
 }
