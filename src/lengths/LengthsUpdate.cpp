@@ -1,6 +1,7 @@
 #include "lengths/LengthsUpdate.h"
 
 #include "lengths/PipeLengthTable.h"
+#include "lengths/TableSwap.h"
 #include "lengths/UpdateList.h"
 #include "lengths/UpdateSource.h"
 #include "lengths/UpdateVersionFile.h"
@@ -14,10 +15,6 @@
 namespace lengths {
 
 namespace {
-
-// The table under construction, beside the real one so the final rename stays on one file
-// system. Its index takes the same base name, as the table code requires.
-constexpr const char* kAsideTable = "lgt_nieuw.dbf";
 
 constexpr const char* kOrder = "MT_ARTNR";
 
@@ -104,6 +101,8 @@ void LengthsUpdate::acceptList(std::string_view bytes)
 // thrown away.
 void LengthsUpdate::rebuild()
 {
+    // A killed update's half-done swap is completed first; its table is the one cleared below.
+    finishInterruptedSwap(m_dataFolder);
     removeAsideFiles();
     PipeLengthTable original;
     PipeLengthTable aside;
@@ -187,6 +186,11 @@ void LengthsUpdate::replaceTable(PipeLengthTable& original)
     // Windows refuses to rename over an open file; POSIX keeps our lock until the swap is done.
     original.close();
 #endif
+    TableSwap swap(m_dataFolder);
+    if (!swap.begin()) {
+        fail("Fout bij vervangen lgt.CDX " + swap.errorText());
+        return;
+    }
     std::string error;
     if (!platform::renameFile(PipeLengthTable::indexPathFor(path(kAsideTable)), indexPath, &error)) {
         fail("Fout bij vervangen lgt.CDX " + error);

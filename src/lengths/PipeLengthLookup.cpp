@@ -1,5 +1,6 @@
 #include "lengths/PipeLengthLookup.h"
 
+#include "lengths/TableSwap.h"
 #include "platform/Paths.h"
 
 namespace lengths {
@@ -7,7 +8,8 @@ namespace lengths {
 bool PipeLengthLookup::open(const std::string& programFolder, platform::Messages& messages)
 {
     const std::string folder = platform::dataFolder(programFolder);
-    if (openTable(platform::joinPath(folder, "lgt.dbf")) != OpenStatus::Opened) {
+    // An update killed while it put the new table in place leaves the rest of that to us.
+    if (!finishInterruptedSwap(folder) || openTable(platform::joinPath(folder, "lgt.dbf")) != OpenStatus::Opened) {
         messages.error(PipeLengthTable::inUseText(folder));
         return false;
     }
