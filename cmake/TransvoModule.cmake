@@ -19,12 +19,13 @@ function(transvo_core_module name)
     add_library(transvo::${name} ALIAS transvo_${name})
 endfunction()
 
-# transvo_test(<module> [DEPS <targets...>])
+# transvo_test(<module> [DEPS <targets...>] [LABELS <labels...>])
 #
 # One GoogleTest executable per test folder, from every .cpp in tests/<module>/. OWN_MAIN: the
-# folder brings its own main() (the GUI tests create their QApplication there).
+# folder brings its own main() (the GUI tests create their QApplication there). LABELS lets
+# ctest -L pick the folder's tests.
 function(transvo_test module)
-    cmake_parse_arguments(ARG "OWN_MAIN" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "OWN_MAIN" "" "DEPS;LABELS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${module}/*.cpp)
     if(NOT sources)
         return()
@@ -42,5 +43,9 @@ function(transvo_test module)
         TRANSVO_FIXTURES="${PROJECT_SOURCE_DIR}/tests/data"
         TRANSVO_BIN_DIR="${TRANSVO_BIN_DIR}"
         TRANSVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
-    gtest_discover_tests(test_${module} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    set(properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    if(ARG_LABELS)
+        list(APPEND properties LABELS "${ARG_LABELS}")
+    endif()
+    gtest_discover_tests(test_${module} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
