@@ -5,13 +5,11 @@
 
 namespace {
 
-// An editable combo box that takes what is typed as it stands: the completer would turn a typed
-// "ja" into the listed "Ja", and the stored DirectERP with it.
+// Sorted, and empty until the settings fill it.
 void fillChoices(QComboBox* combo, QStringList choices)
 {
     choices.sort();
     combo->addItems(choices);
-    combo->setCompleter(nullptr);
     combo->setCurrentIndex(-1);
 }
 

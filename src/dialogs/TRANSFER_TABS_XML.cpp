@@ -6,6 +6,7 @@
 #include "orderinfo/DeliveryDate.h"
 #include "platform/Clock.h"
 #include "ui/BusyPointer.h"
+#include "ui/DialogBuilder.h"
 #include "ui/ModalDialog.h"
 
 #include <QCollator>
@@ -68,7 +69,7 @@ TRANSFER_TABS_XML::TRANSFER_TABS_XML(const platform::Clock& clock, QWidget* pare
     m_controls.VERTICALSPINNER1->setRange(0, kFields + 1);
     // A number typed into the spinner moves the field once it is complete, not at its first digit.
     m_controls.VERTICALSPINNER1->setKeyboardTracking(false);
-    m_controls.TXT_SPIN->setText(QStringLiteral("1"));
+    ui::setCaption(m_controls.TXT_SPIN, QStringLiteral("1"));
 
     connect(m_controls.PBT_FILE, &QPushButton::clicked, this, &TRANSFER_TABS_XML::PBT_FILE);
     connect(m_controls.PBT_MAPPING, &QPushButton::clicked, this, &TRANSFER_TABS_XML::PBT_MAPPING);
@@ -112,7 +113,7 @@ void TRANSFER_TABS_XML::showCurrent(int number)
 {
     const QSignalBlocker quiet(m_controls.VERTICALSPINNER1);
     m_controls.VERTICALSPINNER1->setValue(number);
-    m_controls.TXT_SPIN->setText(QString::number(number));
+    ui::setCaption(m_controls.TXT_SPIN, QString::number(number));
 }
 
 void TRANSFER_TABS_XML::EDITFOCUSCHANGE(int number)
@@ -122,7 +123,7 @@ void TRANSFER_TABS_XML::EDITFOCUSCHANGE(int number)
 
 void TRANSFER_TABS_XML::VERTICALSPIN(int position)
 {
-    m_controls.TXT_SPIN->setText(QString::number(position));
+    ui::setCaption(m_controls.TXT_SPIN, QString::number(position));
     // Past either end the spinner wraps round through the focus change, which sets it again.
     int number = 1;
     if (position >= 1 && position <= kFields) {
@@ -147,7 +148,7 @@ void TRANSFER_TABS_XML::LISTBOXCLICK()
         field(current)->setText(item->text());
     }
     const int next = ok && current >= 1 && current < kFields ? current + 1 : 1;
-    m_controls.TXT_SPIN->setText(QString::number(next));
+    ui::setCaption(m_controls.TXT_SPIN, QString::number(next));
     field(next)->setFocus(Qt::OtherFocusReason);
     showCurrent(next);
 }

@@ -60,12 +60,24 @@ void applyLook(QWidget* widget, const LayoutControl& row, const LayoutControl& w
     widget->setPalette(palette);
 }
 
+const char* const kPurpose = "accessiblePurpose";
+
+// A text the window changes is read with what it is for, and never hides its value behind a
+// fixed name: "Huidig veld: 7".
+QString purposeAndValue(const QString& purpose, const QString& value)
+{
+    return value.isEmpty() ? purpose : purpose + QStringLiteral(": ") + value;
+}
+
 // Edits, lists and combo boxes carry no caption of their own; screen readers name them after
 // their label, given as label=<control> or else the text row just before them. accessible=<text>
 // names a control that has neither, such as an image.
 QString accessibleNameOf(const DialogLayout& layout, qsizetype index)
 {
     const LayoutControl& row = layout.controls()[index];
+    if (row.hasFlag(QStringLiteral("purpose"))) {
+        return purposeAndValue(row.flag(QStringLiteral("purpose")), row.caption);
+    }
     if (row.hasFlag(QStringLiteral("accessible"))) {
         return row.flag(QStringLiteral("accessible"));
     }
@@ -219,6 +231,9 @@ void build(const DialogLayout& layout, QWidget* surface)
         widget->setObjectName(row.objectName());
         widget->setGeometry(toPixels(row.units, base));
         widget->setAccessibleName(accessibleNameOf(layout, index));
+        if (row.hasFlag(QStringLiteral("purpose"))) {
+            widget->setProperty(kPurpose, row.flag(QStringLiteral("purpose")));
+        }
         widget->setProperty("controlId", row.id);
         applyLook(widget, row, layout.window());
         if (row.hasFlag(QStringLiteral("hidden"))) {
@@ -265,7 +280,9 @@ void setCaption(QWidget* control, const QString& caption)
     } else if (auto* box = qobject_cast<QGroupBox*>(control)) {
         box->setTitle(caption);
     }
-    control->setAccessibleName(withoutMnemonic(caption));
+    const QString purpose = control->property(kPurpose).toString();
+    control->setAccessibleName(
+        purpose.isEmpty() ? withoutMnemonic(caption) : purposeAndValue(purpose, withoutMnemonic(caption)));
 }
 
 } // namespace ui

@@ -41,7 +41,8 @@ void build(const DialogLayout& layout, QWidget* surface);
 // caption. The page keeps its own size; its accessible name is the caption unless it has one.
 void addPage(QTabWidget* tabs, QWidget* page, const QString& caption);
 
-// Changes the text a button or a label shows, and its accessible name with it.
+// Changes the text a button or a label shows, and its accessible name with it ("purpose: value"
+// for a text whose layout row gives a purpose).
 void setCaption(QWidget* control, const QString& caption);
 
 } // namespace ui

@@ -134,7 +134,13 @@ QWidget* makeDate(const LayoutControl& row, QWidget* surface)
 QWidget* makeCombo(const LayoutControl& row, QWidget* surface)
 {
     auto* combo = new QComboBox(surface);
-    combo->setEditable(row.hasFlag(QStringLiteral("editable")));
+    if (row.hasFlag(QStringLiteral("editable"))) {
+        combo->setEditable(true);
+        // What the user types is what the checks see and what is stored: the completer would
+        // finish a typed "n" as a listed "NL", and on Enter or leaving the field it would match a
+        // typed "be" to the item "BE" regardless of case.
+        combo->setCompleter(nullptr);
+    }
     // A typed text stays in the field only, as in a drop-down combo; it never joins the list.
     combo->setInsertPolicy(QComboBox::NoInsert);
     if (row.hasFlag(QStringLiteral("items"))) {
@@ -215,7 +221,7 @@ const ControlKind kKinds[] = {
     {"radiogroup", &QGroupBox::staticMetaObject,       "",                                              makeFrame,    false},
     {"bitmap",     &QLabel::staticMetaObject,          "image",                                         makeImage,    false},
     {"icon",       &QLabel::staticMetaObject,          "image",                                         makeImage,    false},
-    {"text",       &QLabel::staticMetaObject,          "right center nowrap framed",                    makeText,     false},
+    {"text",       &QLabel::staticMetaObject,          "right center nowrap framed purpose",            makeText,     false},
     {"edit",       &QLineEdit::staticMetaObject,       "label password readonly maxlength uppercase digits", makeEdit, true},
     {"date",       &QLineEdit::staticMetaObject,       "label readonly",                                makeDate,     true},
     {"combo",      &QComboBox::staticMetaObject,       "label editable sorted items",                   makeCombo,    true},
@@ -246,7 +252,7 @@ const FlagForm kFlags[] = {
     {"maxlength", FlagValue::Number}, {"uppercase", FlagValue::None}, {"digits", FlagValue::None},
     {"editable", FlagValue::None}, {"sorted", FlagValue::None}, {"items", FlagValue::Items},
     {"single", FlagValue::None}, {"checkboxes", FlagValue::None}, {"fullrow", FlagValue::None},
-    {"range", FlagValue::Range}, {"wrap", FlagValue::None},
+    {"range", FlagValue::Range}, {"wrap", FlagValue::None}, {"purpose", FlagValue::Text},
 };
 
 const char* const kCommonFlags[] = {

@@ -33,11 +33,13 @@ enum class FlagValue {
 //   groupbox    QGroupBox        separator (a caption-less box drawn as a dividing line)
 //   radiogroup  QGroupBox        the frame around a radio group
 //   bitmap,icon QLabel           image=<name>, else the image named like the control
-//   text        QLabel           right, center, nowrap, framed (sunken panel); plain text only
+//   text        QLabel           right, center, nowrap, framed (sunken panel); plain text only;
+//                                purpose=<text> for a text the window changes while open (a
+//                                counter, a status): its accessible name reads "purpose: value"
 //   edit        QLineEdit        password, readonly, maxlength=<n>, uppercase, digits (0-9 typed)
 //   date        QLineEdit        a "YYYY-MM-DD" field whose cleared displayText() is "    -  -  "
 //   combo       QComboBox        editable, items="A|B|C", sorted (the items); typed text never
-//                                joins the list
+//                                joins the list and is never completed or matched to an item
 //   listbox     QListWidget      sorted, single (else extended selection)
 //   listview    QTreeWidget      single, checkboxes, fullrow
 //   tab         QTabWidget       pages go in with addPage()

@@ -6,12 +6,15 @@
 #include "ui/LayoutKinds.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QComboBox>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using ui::DialogLayout;
@@ -32,8 +35,9 @@ std::optional<DialogLayout> read(const QString& name)
     return layout;
 }
 
-// Runs check on every layout that parses, built and bound on a surface of its own.
-template <class Check> void forEveryBuiltLayout(Check check)
+// Runs check on every layout that parses, built and bound on a surface of its own; shown and
+// active when a check needs the keyboard focus.
+template <class Check> void forEveryBuiltLayout(Check check, bool shown = false)
 {
     for (const QString& name : DialogLayout::compiledIn()) {
         SCOPED_TRACE(name.toStdString());
@@ -44,6 +48,11 @@ template <class Check> void forEveryBuiltLayout(Check check)
         }
         QWidget surface;
         ui::buildAndBind(*layout, &surface, *controls);
+        if (shown) {
+            surface.show();
+            surface.activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&surface));
+        }
         check(*layout, surface, *controls);
     }
 }
@@ -133,7 +142,7 @@ TEST(Layouts, BindEveryMemberToAControlInsideTheSurface)
 // Screen readers and the GUI tests find a control by its caption, an edit by its label, and a
 // caption-less image or button by the name the layout gives it. Caption-less frames stay
 // nameless so they never shadow the controls they frame; a text without caption is filled in
-// by its window.
+// by its window, and a text with a purpose is read as "purpose: value".
 TEST(Layouts, NameEveryControlForScreenReaders)
 {
     forEveryBuiltLayout([](const DialogLayout& layout, const QWidget& surface, const ui::ControlSet&) {
@@ -143,6 +152,8 @@ TEST(Layouts, NameEveryControlForScreenReaders)
             const QString name = widget->accessibleName();
             if (row.hasFlag("accessible")) {
                 EXPECT_EQ(name, row.flag("accessible")) << where(layout, row);
+            } else if (row.hasFlag("purpose")) {
+                EXPECT_EQ(name, row.flag("purpose") + ": " + row.caption) << where(layout, row);
             } else if (!row.caption.isEmpty()) {
                 EXPECT_EQ(name, ui::withoutMnemonic(row.caption)) << where(layout, row);
             } else if (ui::controlKind(row.kind)->labelled) {
@@ -201,4 +212,63 @@ TEST(Layouts, FitEveryCaptionInItsControl)
                 << where(layout, row) << " clips \"" << row.caption.toStdString() << "\"";
         }
     });
+}
+
+// A text the window changes (a counter, a status, an address) is read by a screen reader with the
+// value a sighted user sees, never hidden behind a fixed name; its purpose, when the layout gives
+// one, comes first.
+TEST(Layouts, LetScreenReadersReadEveryTextsValue)
+{
+    forEveryBuiltLayout([](const DialogLayout& layout, QWidget& surface, const ui::ControlSet&) {
+        for (const LayoutControl& row : layout.controls()) {
+            auto* label = row.kind == QLatin1String("text") ? surface.findChild<QLabel*>(row.objectName()) : nullptr;
+            if (label == nullptr) {
+                continue;
+            }
+            for (const QString& value : { ui::withoutMnemonic(label->text()), QStringLiteral("7") }) {
+                ui::setCaption(label, value);
+                QAccessibleInterface* read = QAccessible::queryAccessibleInterface(label);
+                ASSERT_NE(read, nullptr) << where(layout, row);
+                const QString name = read->text(QAccessible::Name);
+                EXPECT_TRUE(name.contains(value) || read->text(QAccessible::Description).contains(value))
+                    << where(layout, row) << " reads \"" << name.toStdString() << "\"";
+                if (row.hasFlag("purpose")) {
+                    EXPECT_TRUE(name.startsWith(row.flag("purpose"))) << where(layout, row);
+                }
+            }
+        }
+    });
+}
+
+// What is typed into an editable combo box is what the program gets: nothing is completed while
+// typing, nor matched to a listed item when Enter is pressed or the focus leaves.
+TEST(Layouts, KeepWhatIsTypedIntoEveryEditableCombo)
+{
+    int combos = 0;
+    forEveryBuiltLayout(
+        [&combos](const DialogLayout& layout, QWidget& surface, const ui::ControlSet&) {
+            for (const LayoutControl& row : layout.controls()) {
+                if (row.kind != QLatin1String("combo") || !row.hasFlag("editable")) {
+                    continue;
+                }
+                ++combos;
+                auto* combo = surface.findChild<QComboBox*>(row.objectName());
+                ASSERT_NE(combo, nullptr) << where(layout, row);
+                combo->clear();
+                combo->addItems({ QStringLiteral("NL"), QStringLiteral("Nee") });
+                for (const Qt::Key leave : { Qt::Key_Tab, Qt::Key_Return }) {
+                    combo->setFocus(Qt::TabFocusReason);
+                    combo->clearEditText();
+                    QTest::keyClicks(combo, QStringLiteral("n"));
+                    EXPECT_EQ(combo->currentText(), "n") << where(layout, row) << " completes while typing";
+                    QTest::keyClick(combo, leave);
+                    if (leave == Qt::Key_Tab) {
+                        EXPECT_FALSE(combo->hasFocus()) << where(layout, row) << " keeps the focus";
+                    }
+                    EXPECT_EQ(combo->currentText(), "n") << where(layout, row) << " after key " << leave;
+                }
+            }
+        },
+        true);
+    EXPECT_GT(combos, 0);
 }

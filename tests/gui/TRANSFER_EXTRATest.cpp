@@ -6,8 +6,10 @@
 #include "platform/Files.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -271,4 +273,57 @@ TEST_F(OrderInfoDialog, AContractNumberTakesTheAddressAway)
     control("SLE_CONTRACT")->setFocus(Qt::TabFocusReason);
     control("SLE_REF1")->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(m_messages.size(), 2u) << "leaving it unchanged asks nothing";
+}
+
+// Real key strokes, a Tab that moves the focus and a mouse click on the button: nothing on the
+// way turns a typed "be" into "BE" or completes "n" to "NL", so the code check sees the typing.
+TEST_F(OrderInfoDialog, ChecksTheCountryAsTypedWithKeysAndFocus)
+{
+    for (const char* typed : { "be", "n" }) {
+        SCOPED_TRACE(typed);
+        m_messages.clear();
+        open();
+        store(kOld);
+        auto* land = control<QComboBox>("CMB_LAND");
+        land->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(land, QString::fromLatin1(typed));
+        QTest::keyClick(land, Qt::Key_Tab);
+        EXPECT_FALSE(land->hasFocus());
+        QTest::mouseClick(control<QPushButton>("PBT_OPSLAAN"), Qt::LeftButton);
+        EXPECT_EQ(text("CMB_LAND"), typed);
+        EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Landcode niet juist" });
+        EXPECT_TRUE(m_dialog->isVisible());
+        EXPECT_EQ(stored(), kOld);
+    }
+}
+
+// A pasted address block or a date that is no date is refused before anything is written, and a
+// file that cannot be written keeps the dialog open with the input.
+TEST_F(OrderInfoDialog, KeepsTheInputWhenTheSaveIsRefusedOrFails)
+{
+    open();
+    store(kOld);
+    QApplication::clipboard()->setText(QStringLiteral("Straat 1\n9000 Gent"));
+    control("SLE_STRAAT")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(control("SLE_STRAAT"), Qt::Key_V, Qt::ControlModifier);
+    type("SLE_DATUM", "202612");
+    click("PBT_OPSLAAN");
+    EXPECT_EQ(m_messages.texts(),
+        (std::vector<std::string> { "Leverdatum niet juist",
+            "Een regeleinde of ander stuurteken in Straat kan niet in orderkop.txt bewaard worden." }));
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(stored(), kOld);
+
+    // A folder in the file's place: the write fails and everything typed is still there.
+    std::filesystem::remove(path());
+    std::filesystem::create_directory(path());
+    type("SLE_STRAAT", "Straat 1");
+    type("SLE_DATUM", "20261214");
+    m_messages.clear();
+    click("PBT_OPSLAAN");
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages.last().text.rfind("Fout bij afsluiten orderkop.txt ", 0), 0u) << m_messages.last().text;
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(text("SLE_STRAAT"), "Straat 1");
+    EXPECT_EQ(text("SLE_DATUM"), "2026-12-14");
 }

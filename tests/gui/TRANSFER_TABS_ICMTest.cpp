@@ -4,6 +4,7 @@
 #include "Loopback.h"
 #include "SmtpPeer.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@ struct IcmPage : platform::Messages
         std::string caption;
         std::string text;
         QString shown;
+        QString read; // by a screen reader
         QColor colour;
     };
 
@@ -37,7 +39,8 @@ struct IcmPage : platform::Messages
     void error(const std::string& text) override { message(text, "Fout", platform::MessageIcon::Critical); }
     void message(const std::string& text, const std::string& caption, platform::MessageIcon) override
     {
-        boxes.push_back({ caption, text, display()->text(), colour() });
+        boxes.push_back({ caption, text, display()->text(),
+            QAccessible::queryAccessibleInterface(display())->text(QAccessible::Name), colour() });
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "busy pointer over a box";
     }
     bool question(const std::string&, const std::string&, platform::MessageIcon) override { return false; }
@@ -128,6 +131,7 @@ TEST(IcmSettingsPage, TestsTheServerAsTypedAndReturnsToBlackZeros)
         EXPECT_EQ(icm.boxes[0].caption, c.caption);
         EXPECT_NE(icm.boxes[0].text.find(c.text), std::string::npos) << icm.boxes[0].text;
         EXPECT_EQ(icm.boxes[0].shown, c.shown);
+        EXPECT_TRUE(icm.boxes[0].read.contains(c.shown)) << icm.boxes[0].read.toStdString();
         EXPECT_EQ(icm.boxes[0].colour, c.colour);
         EXPECT_EQ(icm.display()->text(), zeros);
         EXPECT_EQ(icm.display()->accessibleName(), zeros);

@@ -5,6 +5,7 @@
 
 #include "config/ConfigValues.h"
 
+#include <QAccessible>
 #include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -28,7 +29,14 @@ protected:
     }
 
     QLineEdit* field(int number) { return control<QLineEdit>(page, ("SLE_" + std::to_string(number)).c_str()); }
-    QString current() { return control<QLabel>(page, "TXT_SPIN")->text(); }
+    // The current field's number as shown, checked against what a screen reader reads.
+    QString current()
+    {
+        auto* label = control<QLabel>(page, "TXT_SPIN");
+        EXPECT_EQ(
+            QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), "Huidig veld: " + label->text());
+        return label->text();
+    }
 
     // Types the path into the file field and presses Enter, as a user reads a sample.
     void readSample(const std::string& path)
