@@ -27,7 +27,7 @@ constexpr ConfigField number8(std::string_view name, std::uint8_t S::*field)
 #define SETTING(member) #member, &S::member
 
 // clang-format off
-constexpr std::array<ConfigField, kConfigFieldCount> kFields = {
+constexpr ConfigField kFields[] = {
     text    (SETTING(Identity)),
     text    (SETTING(DirectERP)),
     secret  (SETTING(Secret)),
@@ -77,7 +77,7 @@ constexpr std::array<ConfigField, kConfigFieldCount> kFields = {
 
 } // namespace
 
-const std::array<ConfigField, kConfigFieldCount>& configFields()
+std::span<const ConfigField> configFields()
 {
     return kFields;
 }

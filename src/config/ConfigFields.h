@@ -2,8 +2,8 @@
 
 #include "config/Settings.h"
 
-#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,10 +23,8 @@ struct ConfigField
     std::uint8_t Settings::*number8; // Number8
 };
 
-inline constexpr size_t kConfigFieldCount = 42;
-
-// The 42 elements in the order the file holds them.
-const std::array<ConfigField, kConfigFieldCount>& configFields();
+// The elements in the order the file holds them.
+std::span<const ConfigField> configFields();
 
 // The element of that exact (case-sensitive) name, or nullptr.
 const ConfigField* findConfigField(std::string_view name);
