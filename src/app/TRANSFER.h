@@ -77,11 +77,9 @@ private:
     // controls live in a struct of their own.
     struct Controls : ui::ControlSet
     {
-        UI_CONTROL(QGroupBox, GROUPBOX3);
         UI_CONTROL(QPushButton, PBT_SENDORDER);
         UI_CONTROL(QPushButton, PBT_MAIL);
         UI_CONTROL(QTreeWidget, LISTVIEW_TRANSFER);
-        UI_CONTROL(QGroupBox, GROUPBOX5);
         UI_CONTROL(QPushButton, PBT_EXTRA);
         UI_CONTROL(QLabel, ICO_ORD_OFF);
         UI_CONTROL(QLabel, ICO_ORD_ON);

@@ -3,9 +3,9 @@
 #include "config/ConfigFields.h"
 #include "config/Settings.h"
 
-#include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace config {
 
@@ -29,7 +29,7 @@ public:
     friend bool operator==(const ConfigValues&, const ConfigValues&) = default;
 
 private:
-    std::array<std::string, kConfigFieldCount> m_texts;
+    std::vector<std::string> m_texts = std::vector<std::string>(configFields().size());
 };
 
 } // namespace config

@@ -76,8 +76,6 @@ public:
     std::size_t size() const { return m_entries.size(); }
     bool empty() const { return m_entries.empty(); }
     ORDER_LINE operator[](std::size_t index) const;
-    // The bytes of all texts of all lines.
-    std::size_t textSize() const { return m_text.size(); }
 
     class const_iterator
     {

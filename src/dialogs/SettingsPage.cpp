@@ -3,15 +3,23 @@
 #include "config/ConfigFields.h"
 #include "ui/DialogBuilder.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRadioButton>
 
 namespace {
 
-bool isPlain(const config::ConfigField& field)
+const config::ConfigField& shownField(const ui::DialogLayout& layout, const ui::LayoutControl& row)
 {
-    return field.shown != config::FieldShown::Special;
+    const QString name = row.flag(QStringLiteral("setting"));
+    const config::ConfigField* field = config::findConfigField(name.toStdString());
+    if (field == nullptr) {
+        // The layouts are part of the build; a setting config.xml does not hold is a typo there.
+        qFatal("%s line %d: config.xml has no setting %s", qPrintable(layout.source()), row.line, qPrintable(name));
+    }
+    return *field;
 }
 
 } // namespace
@@ -26,24 +34,42 @@ SettingsPage::SettingsPage(const QString& layoutName, QWidget* parent)
     }
 }
 
-QWidget* SettingsPage::fieldControl(std::string_view name) const
+void SettingsPage::pressValue(const QString& group, const QString& value)
 {
-    auto* control = findChild<QWidget*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
-    if (control == nullptr) {
-        // The field table and the page's layout are both part of the build; they must agree.
-        qFatal("%s has no control %.*s", qPrintable(layoutName()), static_cast<int>(name.size()), name.data());
+    const QList<const ui::LayoutControl*> rows = m_layout.radioGroup(group);
+    const ui::LayoutControl* pressed = nullptr;
+    for (const ui::LayoutControl* row : rows) {
+        if (row->flag(QStringLiteral("value")) == value) {
+            pressed = row;
+            break;
+        }
+        if (row->hasFlag(QStringLiteral("fallback")) && pressed == nullptr) {
+            pressed = row;
+        }
     }
-    return control;
+    for (QRadioButton* button : ui::builtControls<QRadioButton>(this, rows)) {
+        // An exclusive group refuses to release its last pressed button, so a value no button
+        // stands for would leave the old one pressed.
+        QButtonGroup* buttons = button->group();
+        if (buttons != nullptr) {
+            buttons->setExclusive(false);
+        }
+        button->setChecked(pressed != nullptr && button->objectName() == pressed->objectName());
+        if (buttons != nullptr) {
+            buttons->setExclusive(true);
+        }
+    }
 }
 
 void SettingsPage::fill(const config::Settings& settings)
 {
-    for (const config::ConfigField* field : config::configFieldsOnPage(layoutName().toStdString())) {
-        if (!isPlain(*field)) {
+    for (const ui::LayoutControl* row : m_layout.settingRows()) {
+        const QString value = QString::fromStdString(config::fieldText(settings, shownField(m_layout, *row)));
+        if (row->kind == QLatin1String("radiogroup")) {
+            pressValue(row->flag(QStringLiteral("group")), value);
             continue;
         }
-        const QString value = QString::fromStdString(config::fieldText(settings, *field));
-        QWidget* control = fieldControl(field->control);
+        QWidget* control = ui::builtControl<QWidget>(this, *row);
         if (auto* check = qobject_cast<QCheckBox*>(control)) {
             check->setChecked(config::isTickedValue(value.toStdString()));
         } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
@@ -56,17 +82,26 @@ void SettingsPage::fill(const config::Settings& settings)
 
 void SettingsPage::store(config::ConfigValues& values) const
 {
-    for (const config::ConfigField* field : config::configFieldsOnPage(layoutName().toStdString())) {
-        if (!isPlain(*field)) {
+    for (const ui::LayoutControl* row : m_layout.settingRows()) {
+        std::string& value = values[shownField(m_layout, *row)];
+        if (row->kind == QLatin1String("radiogroup")) {
+            const QList<const ui::LayoutControl*> rows = m_layout.radioGroup(row->flag(QStringLiteral("group")));
+            value.clear();
+            for (const ui::LayoutControl* button : rows) {
+                if (ui::builtControl<QRadioButton>(this, *button)->isChecked()) {
+                    value = button->flag(QStringLiteral("value")).toStdString();
+                    break;
+                }
+            }
             continue;
         }
-        const QWidget* control = fieldControl(field->control);
+        const QWidget* control = ui::builtControl<QWidget>(this, *row);
         if (const auto* check = qobject_cast<const QCheckBox*>(control)) {
-            values[*field] = config::tickedValue(check->isChecked());
+            value = config::tickedValue(check->isChecked());
         } else if (const auto* edit = qobject_cast<const QLineEdit*>(control)) {
-            values[*field] = edit->text().toStdString();
+            value = edit->text().toStdString();
         } else if (const auto* combo = qobject_cast<const QComboBox*>(control)) {
-            values[*field] = combo->currentText().toStdString();
+            value = combo->currentText().toStdString();
         }
     }
 }

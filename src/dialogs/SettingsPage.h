@@ -9,9 +9,11 @@
 #include <QWidget>
 
 // One page of the settings dialog, built from its own layout table and shown in the dialog's tab
-// control. The plain fields of the page (texts, numbers, check boxes) travel between record,
-// controls and stored values through the field table alone; a page adds only its special fields
-// (radio groups, coded combo boxes) by overriding fill() and store().
+// control. Every row of the layout that names a setting (setting=<name>) travels between record,
+// control and stored values without code of the page: an edit or combo box as its text, a check
+// box as "YES" or "NO", a radio group as the value= of its pressed button. A page adds code only
+// for a coded field (a value the control shows otherwise than it is stored) by overriding fill()
+// and store() and calling the base first.
 //
 // The base builds the layout; a page binds its Controls struct to it, and declares the struct's
 // form as every window does, so the layout tests check the page too:
@@ -31,13 +33,11 @@ public:
     // The page as built from resources/layouts/<layoutName>.layout, inside the tab control.
     SettingsPage(const QString& layoutName, QWidget* parent = nullptr);
 
-    // Sets the controls from the record: every Text, Number and Check field of the field
-    // table that lives on this page; pages override to add their Special fields (call base).
+    // Sets every control that shows a setting from the record.
     virtual void fill(const config::Settings& settings);
-    // Turns the controls back into stored texts, the same fields; pages override likewise.
+    // Turns the same controls back into stored texts.
     virtual void store(config::ConfigValues& values) const;
 
-    // The name of the page's layout, which is also the page name the field table uses.
     QString layoutName() const { return m_layout.name(); }
 
 protected:
@@ -45,8 +45,11 @@ protected:
     // struct must be the one the page's ui::Form registers, so the layout tests check it too.
     void bind(ui::ControlSet& controls) { ui::bindControls(m_layout, this, controls); }
 
-private:
-    QWidget* fieldControl(std::string_view name) const;
+    const ui::DialogLayout& layout() const { return m_layout; }
+    // Presses the button of the radio group (its group= name) whose value= is value, else the
+    // group's fallback button, else none.
+    void pressValue(const QString& group, const QString& value);
 
+private:
     const ui::DialogLayout m_layout;
 };

@@ -42,7 +42,8 @@ TRANSFER_EXTRA::TRANSFER_EXTRA(QWidget* owner, std::string workFolder, const con
     , m_messages(messages)
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    s_form.build(this, m_controls);
+    const ui::DialogLayout layout = s_form.build(this, m_controls);
+    m_address = ui::builtControls<QWidget>(this, layout.rowsInside(QStringLiteral("GROUPBOX2")));
 
     connect(m_controls.PBT_OPSLAAN, &QPushButton::clicked, this, &TRANSFER_EXTRA::PBT_OPSLAAN);
     connect(m_controls.PBT_WIS, &QPushButton::clicked, this, &TRANSFER_EXTRA::PBT_WIS);
@@ -62,7 +63,7 @@ void TRANSFER_EXTRA::POSTINIT()
 {
     setForm(orderinfo::openForm(m_workFolder, m_settings.Filiaal, m_clock.today(), m_messages));
     // Whatever contract number was stored, the address can be entered until it is confirmed.
-    for (QWidget* control : addressControls()) {
+    for (QWidget* control : m_address) {
         if (control != m_controls.CMB_LAND) {
             control->setEnabled(true);
         }
@@ -147,7 +148,7 @@ void TRANSFER_EXTRA::EDITFOCUSCHANGE()
         setAddressEnabled(true);
         return;
     }
-    const auto address = addressControls();
+    const QList<QWidget*>& address = m_address;
     const bool hasAddress
         = std::any_of(address.begin(), address.end(), [](QWidget* control) { return !fieldText(control).isEmpty(); });
     if (!hasAddress) {
@@ -201,15 +202,9 @@ std::array<QWidget*, orderinfo::kOrderkopLineCount> TRANSFER_EXTRA::fields() con
         c.SLE_STRAAT, c.SLE_POSTCODE, c.SLE_WOONPLAATS, c.CMB_LAND };
 }
 
-std::array<QWidget*, 6> TRANSFER_EXTRA::addressControls() const
-{
-    const Controls& c = m_controls;
-    return { c.SLE_NAAM1, c.SLE_NAAM2, c.SLE_STRAAT, c.SLE_POSTCODE, c.SLE_WOONPLAATS, c.CMB_LAND };
-}
-
 void TRANSFER_EXTRA::setAddressEnabled(bool enabled)
 {
-    for (QWidget* control : addressControls()) {
+    for (QWidget* control : m_address) {
         control->setEnabled(enabled);
     }
 }

@@ -10,8 +10,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -50,8 +48,6 @@ private:
     orderinfo::FieldNames fieldNames() const;
     // The twelve fields in the order of the file's lines.
     std::array<QWidget*, orderinfo::kOrderkopLineCount> fields() const;
-    // SLE_NAAM1 to CMB_LAND.
-    std::array<QWidget*, 6> addressControls() const;
     void setAddressEnabled(bool enabled);
 
     struct Controls : ui::ControlSet
@@ -72,12 +68,11 @@ private:
         UI_CONTROL(QPushButton, PBT_ANNULEREN);
         UI_CONTROL(QPushButton, PBT_WIS);
         UI_CONTROL(QPushButton, PBT_OPSLAAN);
-        UI_CONTROL(QGroupBox, GROUPBOX2);
         UI_CONTROL(QCalendarWidget, MONTHCALENDAR1);
-        UI_CONTROL(QLabel, FIXEDTEXT10);
     };
     static inline const ui::Form<Controls> s_form { "TRANSFER_EXTRA" };
     Controls m_controls;
+    QList<QWidget*> m_address; // the controls of the address box, SLE_NAAM1 to CMB_LAND
 
     const std::string m_workFolder;
     const config::Settings& m_settings;

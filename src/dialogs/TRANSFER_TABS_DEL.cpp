@@ -1,11 +1,25 @@
 #include "dialogs/TRANSFER_TABS_DEL.h"
 
+#include "ui/ControlSet.h"
+
+namespace {
+
+// The radio group of the separator; its buttons' values stand for the separator itself, except
+// TAB (the tab character) and ANDER (the character in SLE_TEKEN).
+const QString kSeparatorGroup = QStringLiteral("TEKEN");
+// Whole strings rather than literals: GCC 12 at -O2 warns falsely (-Wrestrict) on assigning
+// short literals to a std::string.
+const std::string kTab = "TAB";
+const std::string kOther = "ANDER";
+const std::string kTabCharacter = "\t";
+
+} // namespace
+
 TRANSFER_TABS_DEL::TRANSFER_TABS_DEL(QWidget* parent)
     : SettingsPage(s_form.layoutName(), parent)
 {
     bind(m_controls);
-    for (QRadioButton* button :
-        { m_controls.RBT_KOMMA, m_controls.RBT_PUNTKOMMA, m_controls.RBT_TAB, m_controls.RBT_ANDER }) {
+    for (QRadioButton* button : ui::builtControls<QRadioButton>(this, layout().radioGroup(kSeparatorGroup))) {
         connect(button, &QRadioButton::clicked, this, [this, button] { BUTTONCLICK(button); });
     }
 }
@@ -15,16 +29,12 @@ void TRANSFER_TABS_DEL::fill(const config::Settings& settings)
     SettingsPage::fill(settings);
     const std::string& separator = settings.CSV_char;
     m_controls.SLE_TEKEN->setEnabled(false);
-    if (separator == ",") {
-        m_controls.RBT_KOMMA->setChecked(true);
-    } else if (separator == ";") {
-        m_controls.RBT_PUNTKOMMA->setChecked(true);
-    } else if (separator == "\t") {
-        m_controls.RBT_TAB->setChecked(true);
-    } else {
+    if (separator == kTabCharacter) {
+        pressValue(kSeparatorGroup, QString::fromStdString(kTab));
+    } else if (separator != "," && separator != ";") {
         // Anything else is a character of the user's own, the empty separator of a new
-        // installation included.
-        m_controls.RBT_ANDER->setChecked(true);
+        // installation included (and a separator that happens to read "TAB").
+        pressValue(kSeparatorGroup, QString::fromStdString(kOther));
         m_controls.SLE_TEKEN->setText(QString::fromStdString(separator));
         m_controls.SLE_TEKEN->setEnabled(true);
     }
@@ -33,17 +43,12 @@ void TRANSFER_TABS_DEL::fill(const config::Settings& settings)
 void TRANSFER_TABS_DEL::store(config::ConfigValues& values) const
 {
     SettingsPage::store(values);
-    std::string separator;
-    if (m_controls.RBT_ANDER->isChecked()) {
+    std::string& separator = values["CSV_char"];
+    if (separator == kOther) {
         separator = m_controls.SLE_TEKEN->text().toStdString();
-    } else if (m_controls.RBT_PUNTKOMMA->isChecked()) {
-        separator = ";";
-    } else if (m_controls.RBT_KOMMA->isChecked()) {
-        separator = ",";
-    } else if (m_controls.RBT_TAB->isChecked()) {
-        separator = "\t";
+    } else if (separator == kTab) {
+        separator = kTabCharacter;
     }
-    values["CSV_char"] = separator;
 }
 
 void TRANSFER_TABS_DEL::BUTTONCLICK(QRadioButton* button)

@@ -2,7 +2,6 @@
 
 #include "dialogs/SettingsPage.h"
 
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -21,18 +20,8 @@ public:
 private:
     struct Controls : ui::ControlSet
     {
-        UI_CONTROL(QRadioButton, RBT_KOMMA);
-        UI_CONTROL(QRadioButton, RBT_PUNTKOMMA);
-        UI_CONTROL(QRadioButton, RBT_TAB);
         UI_CONTROL(QRadioButton, RBT_ANDER);
         UI_CONTROL(QLineEdit, SLE_TEKEN);
-        UI_CONTROL(QGroupBox, GROUPBOX1);
-        UI_CONTROL(QLineEdit, SLE_ARTIKEL_NR);
-        UI_CONTROL(QLineEdit, SLE_AANTAL_NR);
-        UI_CONTROL(QLineEdit, SLE_ARTIKEL_VAN);
-        UI_CONTROL(QLineEdit, SLE_ARTIKEL_TOT);
-        UI_CONTROL(QLineEdit, SLE_AANTAL_VAN);
-        UI_CONTROL(QLineEdit, SLE_AANTAL_TOT);
     };
     static inline const ui::Form<Controls> s_form { "TRANSFER_TABS_DEL" };
 

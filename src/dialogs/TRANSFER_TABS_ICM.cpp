@@ -3,6 +3,7 @@
 #include "transfer/CEmail.h"
 #include "transfer/MYSMTP.h"
 #include "ui/BusyPointer.h"
+#include "ui/ControlSet.h"
 #include "ui/DialogBuilder.h"
 
 #include <QThread>
@@ -30,15 +31,7 @@ TRANSFER_TABS_ICM::TRANSFER_TABS_ICM(platform::Messages& messages, QWidget* pare
 void TRANSFER_TABS_ICM::fill(const config::Settings& settings)
 {
     SettingsPage::fill(settings);
-    const bool byMail = settings.ICM == "ML";
-    (byMail ? m_controls.RBT_ICM_MAIL : m_controls.RBT_ICM_KONE)->setChecked(true);
-    enableMail(byMail);
-}
-
-void TRANSFER_TABS_ICM::store(config::ConfigValues& values) const
-{
-    SettingsPage::store(values);
-    values["ICM"] = m_controls.RBT_ICM_MAIL->isChecked() ? "ML" : "KN";
+    enableMail(m_controls.RBT_ICM_MAIL->isChecked());
 }
 
 void TRANSFER_TABS_ICM::BUTTONCLICK(QRadioButton* button)
@@ -52,8 +45,8 @@ void TRANSFER_TABS_ICM::BUTTONCLICK(QRadioButton* button)
 
 void TRANSFER_TABS_ICM::enableMail(bool enabled)
 {
-    for (QWidget* control : std::initializer_list<QWidget*> { m_controls.SLE_VAN_EMAIL, m_controls.SLE_VAN_NAAM,
-             m_controls.SLE_REMOTE, m_controls.PB_TEST, m_controls.TXT_IP }) {
+    // Everything named in the "E-mail" box: the sender, the server, its test and the address.
+    for (QWidget* control : ui::builtControls<QWidget>(this, layout().rowsInside(QStringLiteral("ID_108")))) {
         control->setEnabled(enabled);
     }
 }

@@ -18,7 +18,6 @@ public:
     explicit TRANSFER_TABS_ICM(platform::Messages& messages, QWidget* parent = nullptr);
 
     void fill(const config::Settings& settings) override;
-    void store(config::ConfigValues& values) const override;
 
     // Connects to the server in the "SMTP server" edit and shows its address and greeting, or
     // that it could not be reached. Sends nothing and changes no setting.
@@ -29,8 +28,6 @@ private:
     {
         UI_CONTROL(QRadioButton, RBT_ICM_KONE);
         UI_CONTROL(QRadioButton, RBT_ICM_MAIL);
-        UI_CONTROL(QLineEdit, SLE_VAN_EMAIL);
-        UI_CONTROL(QLineEdit, SLE_VAN_NAAM);
         UI_CONTROL(QLineEdit, SLE_REMOTE);
         UI_CONTROL(QPushButton, PB_TEST);
         UI_CONTROL(QLabel, TXT_IP);

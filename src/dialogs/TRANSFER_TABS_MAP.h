@@ -2,9 +2,7 @@
 
 #include "dialogs/SettingsPage.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
@@ -27,16 +25,10 @@ public:
 private:
     struct Controls : ui::ControlSet
     {
-        UI_CONTROL(QGroupBox, GROUPBOX1);
-        UI_CONTROL(QLineEdit, SLE_INDENTITY);
-        UI_CONTROL(QLineEdit, SLE_SECRET);
         UI_CONTROL(QComboBox, CMB_DIRECTERP);
         UI_CONTROL(QComboBox, CMB_LANG);
-        UI_CONTROL(QLineEdit, SLE_ADDRESSID);
         UI_CONTROL(QLineEdit, SLE_MAPIN);
         UI_CONTROL(QPushButton, PBT_MAPIN);
-        UI_CONTROL(QLineEdit, SLE_EXTENTIE);
-        UI_CONTROL(QCheckBox, CBX_DEL);
     };
     static inline const ui::Form<Controls> s_form { "TRANSFER_TABS_MAP" };
 

@@ -2,8 +2,6 @@
 
 #include "dialogs/SettingsPage.h"
 
-#include <QCheckBox>
-
 // The "MC1000" page: whether the scanner's export is sent as soon as the program starts. Its one
 // check box is a plain field, so the page needs no code of its own.
 class TRANSFER_TABS_MC1000 : public SettingsPage
@@ -16,7 +14,6 @@ public:
 private:
     struct Controls : ui::ControlSet
     {
-        UI_CONTROL(QCheckBox, CBX_SND);
     };
     static inline const ui::Form<Controls> s_form { "TRANSFER_TABS_MC1000" };
 

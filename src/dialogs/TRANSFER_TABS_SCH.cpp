@@ -2,27 +2,17 @@
 
 #include "lengths/LengthsUpdate.h"
 #include "ui/BusyPointer.h"
+#include "ui/ControlSet.h"
 #include "ui/DialogBuilder.h"
 
-#include <QButtonGroup>
+#include <algorithm>
+#include <iterator>
+#include <string_view>
 
 namespace {
 
-// Presses one button of an exclusive group, or with null releases them all, which an exclusive
-// group would refuse.
-void pressOnly(QRadioButton* pressed, std::initializer_list<QRadioButton*> group)
-{
-    for (QRadioButton* button : group) {
-        QButtonGroup* buttons = button->group();
-        if (buttons != nullptr) {
-            buttons->setExclusive(false);
-        }
-        button->setChecked(button == pressed);
-        if (buttons != nullptr) {
-            buttons->setExclusive(true);
-        }
-    }
-}
+// The schemas without a header record; MC1000 keeps the box but not its use.
+const std::string_view kWithoutHeader[] = { "XML", "ICM", "MER", "MC1000" };
 
 } // namespace
 
@@ -35,6 +25,8 @@ TRANSFER_TABS_SCH::TRANSFER_TABS_SCH(std::string programFolder, std::string upda
     , m_messages(messages)
 {
     bind(m_controls);
+    m_intactSteps = ui::builtControls<QLabel>(this, layout().numbered(QStringLiteral("ICO_PR"), 4));
+    m_brokenSteps = ui::builtControls<QLabel>(this, layout().numbered(QStringLiteral("ICO_PRF"), 4));
     // clicked, not toggled: only the user's clicks run the rules, never the filling.
     for (QRadioButton* button : findChildren<QRadioButton*>()) {
         connect(button, &QRadioButton::clicked, this, [this, button] { BUTTONCLICK(button); });
@@ -43,47 +35,13 @@ TRANSFER_TABS_SCH::TRANSFER_TABS_SCH(std::string programFolder, std::string upda
     lengths::LengthsUpdate::showRestingState(m_programFolder, *this);
 }
 
-std::array<TRANSFER_TABS_SCH::SchemaButton, 6> TRANSFER_TABS_SCH::schemaButtons() const
-{
-    return { { { "SDF", m_controls.RBT_SDF }, { "CSV", m_controls.RBT_DEL }, { "XML", m_controls.RBT_XML },
-        { "ICM", m_controls.RBT_ICM }, { "MER", m_controls.RBT_MER }, { "MC1000", m_controls.RBT_MC1000 } } };
-}
-
 void TRANSFER_TABS_SCH::fill(const config::Settings& settings)
 {
     SettingsPage::fill(settings);
-    QRadioButton* schema = nullptr;
-    for (const SchemaButton& entry : schemaButtons()) {
-        if (settings.Schema == entry.code) {
-            schema = entry.button;
-        }
-    }
-    pressOnly(schema,
-        { m_controls.RBT_SDF, m_controls.RBT_DEL, m_controls.RBT_XML, m_controls.RBT_ICM, m_controls.RBT_MER,
-            m_controls.RBT_MC1000 });
-    // The header record only exists in the two text formats; MC1000 keeps the box but not its use.
-    m_controls.CBX_KOP->setEnabled(schema == nullptr || schema == m_controls.RBT_SDF || schema == m_controls.RBT_DEL);
+    m_controls.CBX_KOP->setEnabled(
+        std::find(std::begin(kWithoutHeader), std::end(kWithoutHeader), settings.Schema) == std::end(kWithoutHeader));
     m_controls.RBT_BEL->setEnabled(true);
     m_controls.RBT_NED->setEnabled(true);
-    (settings.Filiaal == "BEL" ? m_controls.RBT_BEL : m_controls.RBT_NED)->setChecked(true);
-    (settings.Webpagina == "YES" ? m_controls.RBT_YES : m_controls.RBT_NO)->setChecked(true);
-    (settings.Besteleenheid == "STK" ? m_controls.RBT_STK : m_controls.RBT_MTR)->setChecked(true);
-}
-
-void TRANSFER_TABS_SCH::store(config::ConfigValues& values) const
-{
-    SettingsPage::store(values);
-    values["Schema"] = "";
-    for (const SchemaButton& entry : schemaButtons()) {
-        if (entry.button->isChecked()) {
-            values["Schema"] = entry.code;
-            break;
-        }
-    }
-    // Assigned as strings, not pointers to literals: GCC 12 at -O2 warns of a bogus overlap there.
-    values["Filiaal"] = std::string(m_controls.RBT_BEL->isChecked() ? "BEL" : "NED");
-    values["Webpagina"] = std::string(m_controls.RBT_YES->isChecked() ? "YES" : "NO");
-    values["Besteleenheid"] = std::string(m_controls.RBT_STK->isChecked() ? "STK" : "MTR");
 }
 
 void TRANSFER_TABS_SCH::BUTTONCLICK(QAbstractButton* button)
@@ -113,8 +71,7 @@ bool TRANSFER_TABS_SCH::PBT_REFRESH()
 
 void TRANSFER_TABS_SCH::clearPipeline()
 {
-    for (QLabel* icon : { m_controls.ICO_PR1, m_controls.ICO_PR2, m_controls.ICO_PR3, m_controls.ICO_PR4,
-             m_controls.ICO_PRF1, m_controls.ICO_PRF2, m_controls.ICO_PRF3, m_controls.ICO_PRF4, m_controls.ICO_PRW }) {
+    for (QLabel* icon : m_intactSteps + m_brokenSteps + QList<QLabel*> { m_controls.ICO_PRW }) {
         icon->hide();
     }
     m_controls.ICO_PRB->show();
@@ -131,15 +88,11 @@ void TRANSFER_TABS_SCH::setStatus(const std::string& text)
 
 void TRANSFER_TABS_SCH::markStep(int step, bool intact)
 {
-    const std::array<QLabel*, 4> intactIcons { m_controls.ICO_PR1, m_controls.ICO_PR2, m_controls.ICO_PR3,
-        m_controls.ICO_PR4 };
-    const std::array<QLabel*, 4> brokenIcons { m_controls.ICO_PRF1, m_controls.ICO_PRF2, m_controls.ICO_PRF3,
-        m_controls.ICO_PRF4 };
-    if (step < 1 || step > 4) {
+    if (step < 1 || step > m_intactSteps.size()) {
         return;
     }
-    intactIcons[step - 1]->setVisible(intact);
-    brokenIcons[step - 1]->setVisible(!intact);
+    m_intactSteps[step - 1]->setVisible(intact);
+    m_brokenSteps[step - 1]->setVisible(!intact);
     repaint();
 }
 

@@ -6,12 +6,10 @@
 #include "platform/Messages.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <array>
 #include <string>
 
 // The "Schema" page: the source format, the order options and the pipe-length update, whose
@@ -26,7 +24,6 @@ public:
         platform::Messages& messages, QWidget* parent = nullptr);
 
     void fill(const config::Settings& settings) override;
-    void store(config::ConfigValues& values) const override;
 
     // Runs the pipe-length update. Returns true when any step failed.
     bool PBT_REFRESH();
@@ -44,42 +41,25 @@ private:
         UI_CONTROL(QRadioButton, RBT_XML);
         UI_CONTROL(QRadioButton, RBT_ICM);
         UI_CONTROL(QRadioButton, RBT_MER);
-        UI_CONTROL(QRadioButton, RBT_MC1000);
         UI_CONTROL(QCheckBox, CBX_KOP);
         UI_CONTROL(QRadioButton, RBT_BEL);
         UI_CONTROL(QRadioButton, RBT_NED);
-        UI_CONTROL(QRadioButton, RBT_YES);
-        UI_CONTROL(QRadioButton, RBT_NO);
         UI_CONTROL(QRadioButton, RBT_STK);
         UI_CONTROL(QRadioButton, RBT_MTR);
-        UI_CONTROL(QGroupBox, GROUPBOX2);
         UI_CONTROL(QLabel, TXT_PROCES);
         UI_CONTROL(QPushButton, PBT_REFRESH);
         UI_CONTROL(QLabel, ICO_PRB);
-        UI_CONTROL(QLabel, ICO_PR1);
-        UI_CONTROL(QLabel, ICO_PR2);
-        UI_CONTROL(QLabel, ICO_PR3);
-        UI_CONTROL(QLabel, ICO_PR4);
-        UI_CONTROL(QLabel, ICO_PRF1);
-        UI_CONTROL(QLabel, ICO_PRF2);
-        UI_CONTROL(QLabel, ICO_PRF3);
-        UI_CONTROL(QLabel, ICO_PRF4);
         UI_CONTROL(QLabel, ICO_PRE);
         UI_CONTROL(QLabel, ICO_PRW);
     };
     static inline const ui::Form<Controls> s_form { "TRANSFER_TABS_SCH" };
 
-    // A schema code and the button that stands for it, in the order a save tests them.
-    struct SchemaButton
-    {
-        const char* code;
-        QRadioButton* button;
-    };
-    std::array<SchemaButton, 6> schemaButtons() const;
-
     void BUTTONCLICK(QAbstractButton* button);
 
     Controls m_controls;
+    // The four steps of the pipeline, each an intact and a broken piece in one place.
+    QList<QLabel*> m_intactSteps;
+    QList<QLabel*> m_brokenSteps;
     const std::string m_programFolder;
     const std::string m_updateHost;
     const platform::Clock& m_clock;

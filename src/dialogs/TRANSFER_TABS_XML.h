@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include <array>
 
 // The XML page of the settings dialog: the seventeen expressions with which the XML reader finds
 // header, delivery address and lines in a customer's order, and a sample order whose element
@@ -45,23 +44,6 @@ protected:
 private:
     struct Controls : ui::ControlSet
     {
-        UI_CONTROL(QLineEdit, SLE_1);
-        UI_CONTROL(QLineEdit, SLE_2);
-        UI_CONTROL(QLineEdit, SLE_3);
-        UI_CONTROL(QLineEdit, SLE_4);
-        UI_CONTROL(QLineEdit, SLE_5);
-        UI_CONTROL(QLineEdit, SLE_6);
-        UI_CONTROL(QLineEdit, SLE_7);
-        UI_CONTROL(QLineEdit, SLE_8);
-        UI_CONTROL(QLineEdit, SLE_9);
-        UI_CONTROL(QLineEdit, SLE_10);
-        UI_CONTROL(QLineEdit, SLE_11);
-        UI_CONTROL(QLineEdit, SLE_12);
-        UI_CONTROL(QLineEdit, SLE_13);
-        UI_CONTROL(QLineEdit, SLE_14);
-        UI_CONTROL(QLineEdit, SLE_15);
-        UI_CONTROL(QLineEdit, SLE_16);
-        UI_CONTROL(QLineEdit, SLE_17);
         UI_CONTROL(QPushButton, PBT_MAPPING);
         UI_CONTROL(QLineEdit, SLE_FILE);
         UI_CONTROL(QPushButton, PBT_FILE);
@@ -72,7 +54,7 @@ private:
     static inline const ui::Form<Controls> s_form { "TRANSFER_TABS_XML" };
 
     // Field number (1..17) to edit.
-    QLineEdit* field(int number) const { return m_fields[static_cast<std::size_t>(number - 1)]; }
+    QLineEdit* field(int number) const { return m_fields[number - 1]; }
     // The number of a field edit, 0 for any other object.
     int fieldNumber(const QObject* object) const;
     // Moves the current field without the spin handler taking it for a spin.
@@ -88,7 +70,7 @@ private:
 
     const platform::Clock& m_clock;
     Controls m_controls;
-    std::array<QLineEdit*, kFields> m_fields {};
+    QList<QLineEdit*> m_fields; // SLE_1 .. SLE_17, the edits of XML_1 .. XML_17
     ui::QtMessages m_messages;
     xml::TagList m_tags;
     QString m_sample; // the last sample read, which the mapping check runs on

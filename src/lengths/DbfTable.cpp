@@ -424,19 +424,4 @@ void DbfTable::appendDelimited(std::string_view text)
     }
 }
 
-std::string DbfTable::formatNumeric(double value, int width, int decimals)
-{
-    if (!std::isfinite(value) || std::fabs(value) >= 1e18) {
-        return std::string(width, '*');
-    }
-    DecimalText number;
-    number.negative = value < 0;
-    // Enough digits to round correctly at the field's decimals, never more than a double holds.
-    const std::string digits = std::to_string(std::fabs(value));
-    const std::size_t point = digits.find('.');
-    number.integer = digits.substr(0, point);
-    number.fraction = point == std::string::npos ? std::string() : digits.substr(point + 1);
-    return fitNumeric(roundedText(number, decimals), width);
-}
-
 } // namespace lengths

@@ -50,7 +50,6 @@ public:
     // -1 when there is no field of that name (names compared without regard to case).
     int fieldIndex(std::string_view name) const;
     std::uint32_t recordCount() const { return m_count; }
-    std::uint16_t recordLength() const { return m_recordLength; }
 
     // Record numbers count from 1. Both return nothing/false for a number out of range.
     bool isDeleted(std::uint32_t record) const;
@@ -71,10 +70,6 @@ public:
     // A value in double quotes loses its quotes; an unquoted value is taken as it stands,
     // leading blanks included.
     void appendDelimited(std::string_view text);
-
-    // The text a numeric field of this width and decimals stores for the value: right-aligned,
-    // fixed decimals, all asterisks when it does not fit.
-    static std::string formatNumeric(double value, int width, int decimals);
 
 private:
     std::string m_header; // as read or built, up to the first record

@@ -225,7 +225,9 @@ void LengthsUpdate::finish()
 void LengthsUpdate::beginStep(const std::string& status)
 {
     m_progress.setStatus(status);
-    if (m_pause.count() > 0) {
+    if (m_pause.count() > 0 && m_wait) {
+        m_wait(m_pause);
+    } else if (m_pause.count() > 0) {
         std::this_thread::sleep_for(m_pause);
     }
 }

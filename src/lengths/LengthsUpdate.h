@@ -5,6 +5,7 @@
 #include "platform/Messages.h"
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,9 @@ public:
     // The pause after each step's status text, so the user can follow the steps; 500 ms unless
     // set.
     void setPause(std::chrono::milliseconds pause) { m_pause = pause; }
+    // How a pause is waited: the thread sleeps unless set. A test records the pauses instead of
+    // timing them.
+    void setWait(std::function<void(std::chrono::milliseconds)> wait) { m_wait = std::move(wait); }
 
     // Runs the whole update. Returns true when every step succeeded.
     bool run();
@@ -59,6 +63,7 @@ private:
     platform::Messages& m_messages;
     UpdateProgress& m_progress;
     std::chrono::milliseconds m_pause { 500 };
+    std::function<void(std::chrono::milliseconds)> m_wait;
 
     bool m_failed = false;
     std::string m_version; // of the accepted list

@@ -23,8 +23,6 @@ struct UpdateList
     // The rows accepted before any fault, in their order, each followed by CR LF.
     std::string csv;
     std::size_t rows = 0;
-
-    bool isAccepted() const { return fault == Fault::None; }
 };
 
 inline constexpr std::string_view kVersionMarker = "# Versie --->";

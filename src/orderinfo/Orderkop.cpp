@@ -64,15 +64,6 @@ std::string orderkopPath(const std::string& workFolder)
     return platform::joinPath(workFolder, "orderkop.txt");
 }
 
-std::optional<Orderkop> readOrderkop(const std::string& path, std::string* error)
-{
-    const std::optional<std::string> bytes = platform::readFile(path, error);
-    if (!bytes) {
-        return std::nullopt;
-    }
-    return orderkopFromLines(orderkopLines(*bytes));
-}
-
 platform::WriteResult writeOrderkop(const std::string& path, const Orderkop& fields)
 {
     return platform::replaceFile(path, orderkopText(fields));

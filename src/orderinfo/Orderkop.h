@@ -50,9 +50,6 @@ std::string orderkopText(const Orderkop& fields);
 // The file's path in the work folder.
 std::string orderkopPath(const std::string& workFolder);
 
-// The fields of the file at path, or nothing with the OS error text in *error.
-std::optional<Orderkop> readOrderkop(const std::string& path, std::string* error = nullptr);
-
 // Replaces the file at path with the twelve lines, through a temporary file so that a failure
 // leaves the old file whole; the result carries the OS error text.
 platform::WriteResult writeOrderkop(const std::string& path, const Orderkop& fields);

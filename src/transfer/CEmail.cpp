@@ -22,20 +22,16 @@ std::string joined(const std::vector<std::string>& addresses)
 std::vector<std::string> CEmail::envelopeRecipients() const
 {
     std::vector<std::string> all = mail::addresses(m_recipients);
-    for (const std::string* list : { &m_carbonCopies, &m_blindCopies }) {
-        const std::vector<std::string> more = mail::addresses(*list);
-        all.insert(all.end(), more.begin(), more.end());
-    }
+    const std::vector<std::string> copies = mail::addresses(m_carbonCopies);
+    all.insert(all.end(), copies.begin(), copies.end());
     return all;
 }
 
 bool CEmail::hasUsableAddresses() const
 {
     const std::vector<std::string> recipients = envelopeRecipients();
-    const std::vector<std::string> replyTo = mail::addresses(m_replyTo);
     return mail::isAddress(m_senderAddress) && !mail::addresses(m_recipients).empty()
-        && std::all_of(recipients.begin(), recipients.end(), mail::isAddress)
-        && std::all_of(replyTo.begin(), replyTo.end(), mail::isAddress);
+        && std::all_of(recipients.begin(), recipients.end(), mail::isAddress);
 }
 
 std::vector<std::string> CEmail::headerLines(std::time_t date, const std::string& messageId) const
@@ -48,9 +44,6 @@ std::vector<std::string> CEmail::headerLines(std::time_t date, const std::string
     };
     if (const auto copies = mail::addresses(m_carbonCopies); !copies.empty()) {
         lines.push_back("Cc: " + joined(copies));
-    }
-    if (const auto replyTo = mail::addresses(m_replyTo); !replyTo.empty()) {
-        lines.push_back("Reply-To: " + joined(replyTo));
     }
     lines.push_back("Subject: " + mail::text(m_subject));
     return lines;

@@ -15,11 +15,9 @@ public:
     void setBody(std::string body) { m_body = std::move(body); }
     void setRecipients(std::string list) { m_recipients = std::move(list); }
     void setCarbonCopies(std::string list) { m_carbonCopies = std::move(list); }
-    void setBlindCopies(std::string list) { m_blindCopies = std::move(list); }
     void setSubject(std::string subject) { m_subject = std::move(subject); }
     void setSenderAddress(std::string address) { m_senderAddress = std::move(address); }
     void setSenderName(std::string name) { m_senderName = std::move(name); }
-    void setReplyTo(std::string address) { m_replyTo = std::move(address); }
     // Attachments travel in the order they were added, each under its own file name.
     void addAttachment(std::string path) { m_attachments.push_back(std::move(path)); }
 
@@ -29,23 +27,21 @@ public:
     const std::string& senderName() const { return m_senderName; }
     const std::vector<std::string>& attachments() const { return m_attachments; }
 
-    // Everyone the server is to deliver to: the recipients, carbon and blind copies.
+    // Everyone the server is to deliver to: the recipients and the carbon copies.
     std::vector<std::string> envelopeRecipients() const;
     // True when the sender, every address and at least one recipient can be used as they are.
     bool hasUsableAddresses() const;
     // The message's own header lines, without the MIME ones: Date, Message-ID, From, To, Cc
-    // and Reply-To when given, Subject. Blind copies never appear.
+    // when given, Subject.
     std::vector<std::string> headerLines(std::time_t date, const std::string& messageId) const;
 
 private:
     std::string m_body;
     std::string m_recipients;
     std::string m_carbonCopies;
-    std::string m_blindCopies;
     std::string m_subject;
     std::string m_senderAddress;
     std::string m_senderName;
-    std::string m_replyTo;
     std::vector<std::string> m_attachments;
 };
 

@@ -26,7 +26,6 @@ public:
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
     // host or host:port, as typed.
     void setRemoteHost(std::string remoteHost) { m_remoteHost = std::move(remoteHost); }
-    const std::string& remoteHost() const { return m_remoteHost; }
 
     // Sends the message in one session of its own: every attachment is read first (an unreadable
     // one fails the send before anything goes out), then sender, recipients and the MIME

@@ -54,7 +54,8 @@ QStringList checkControls(const DialogLayout& layout, const ControlSet& controls
         }
     }
     for (const LayoutControl& row : layout.controls()) {
-        if (!row.name.isEmpty() && !members.contains(row.name)) {
+        if (!row.name.isEmpty() && !members.contains(row.name) && !row.isStatic()
+            && layout.settingOf(row).isEmpty()) {
             problems << QStringLiteral("%1 line %2: %3 has no member in the Controls of %4")
                             .arg(layout.source())
                             .arg(row.line)
@@ -86,6 +87,16 @@ void bindControls(const DialogLayout& layout, QWidget* surface, ControlSet& cont
         }
         member.assign(member.slot, widget);
     }
+}
+
+QWidget* builtControl(const QWidget* surface, const LayoutControl& row, const QMetaObject& type)
+{
+    QWidget* widget = surface->findChild<QWidget*>(row.objectName(), Qt::FindDirectChildrenOnly);
+    if (widget == nullptr || !widget->metaObject()->inherits(&type)) {
+        qFatal("%s: no %s named %s on the surface", qPrintable(surface->objectName()), type.className(),
+            qPrintable(row.objectName()));
+    }
+    return widget;
 }
 
 void registerControls(const char* layout, std::unique_ptr<ControlSet> (*make)())

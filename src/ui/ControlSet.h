@@ -61,7 +61,9 @@ private:
 
 // Every disagreement between a layout and a Controls struct, each naming the table and line or
 // the member's declaration: a named row without a member, a member without a row, a member
-// whose type is not the row's widget class or a base of it. Empty when they agree.
+// whose type is not the row's widget class or a base of it. Empty when they agree. A static row
+// (text, frame, image) and a row that shows a setting need no member: the code never reaches
+// for them by name.
 QStringList checkControls(const DialogLayout& layout, const ControlSet& controls);
 
 // Builds layout onto surface (see build()) and points every member of controls at its control.
@@ -69,6 +71,24 @@ QStringList checkControls(const DialogLayout& layout, const ControlSet& controls
 void buildAndBind(const DialogLayout& layout, QWidget* surface, ControlSet& controls);
 // The binding half of buildAndBind, for a surface a base class already built layout onto.
 void bindControls(const DialogLayout& layout, QWidget* surface, ControlSet& controls);
+
+// The widget built for row on surface. One that is missing or not a T is a defect of the build
+// and stops the program.
+QWidget* builtControl(const QWidget* surface, const LayoutControl& row, const QMetaObject& type);
+template <class T> T* builtControl(const QWidget* surface, const LayoutControl& row)
+{
+    return static_cast<T*>(builtControl(surface, row, T::staticMetaObject));
+}
+// The widgets built for rows, in their order: the answer to a layout query (radioGroup(),
+// rowsInside(), numbered()) as controls.
+template <class T> QList<T*> builtControls(const QWidget* surface, const QList<const LayoutControl*>& rows)
+{
+    QList<T*> controls;
+    for (const LayoutControl* row : rows) {
+        controls << builtControl<T>(surface, *row);
+    }
+    return controls;
+}
 
 // The Controls struct that binds the layout called layout, as a fresh unbound set, or null when
 // no Form registered one. The layout tests check every compiled-in layout through this.

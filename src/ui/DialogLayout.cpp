@@ -140,6 +140,13 @@ QString LayoutControl::objectName() const
     return name.isEmpty() ? QStringLiteral("ID_%1").arg(id) : name;
 }
 
+bool LayoutControl::isStatic() const
+{
+    static const QStringList kinds { QStringLiteral("text"), QStringLiteral("groupbox"), QStringLiteral("radiogroup"),
+        QStringLiteral("bitmap"), QStringLiteral("icon") };
+    return kinds.contains(kind);
+}
+
 QString withoutMnemonic(const QString& caption)
 {
     QString result;
@@ -213,17 +220,40 @@ std::optional<DialogLayout> DialogLayout::parse(const QString& text, QString* er
     return layout;
 }
 
-// label= may name a control further down the table, so it is checked once all rows are read.
+// label= may name a control further down the table, and a radio group's buttons may follow its
+// frame, so names are checked once all rows are read.
 bool DialogLayout::checkNames(QString* error) const
 {
+    QString reason;
+    QMap<QString, int> settings;
     for (const LayoutControl& row : m_controls) {
+        const QString setting = row.flag(QStringLiteral("setting"));
         if (row.hasFlag(QStringLiteral("label")) && control(row.flag(QStringLiteral("label"))) == nullptr) {
+            reason = QStringLiteral("label '%1' names no control").arg(row.flag(QStringLiteral("label")));
+        } else if (!setting.isEmpty() && settings.contains(setting)) {
+            reason = QStringLiteral("setting %1 is shown twice (line %2)").arg(setting).arg(settings.value(setting));
+        } else if (!setting.isEmpty() && row.kind == QLatin1String("radiogroup")) {
+            const QList<const LayoutControl*> buttons = radioGroup(row.flag(QStringLiteral("group")));
+            if (buttons.isEmpty()) {
+                reason = QStringLiteral("setting %1 needs a group= of radio buttons").arg(setting);
+            }
+            for (const LayoutControl* button : buttons) {
+                if (!button->hasFlag(QStringLiteral("value"))) {
+                    reason = QStringLiteral("%1 (line %2) shows setting %3 without value=")
+                                 .arg(button->objectName())
+                                 .arg(button->line)
+                                 .arg(setting);
+                }
+            }
+        }
+        if (!reason.isEmpty()) {
             if (error) {
-                *error = QStringLiteral("line %1: label '%2' names no control")
-                             .arg(row.line)
-                             .arg(row.flag(QStringLiteral("label")));
+                *error = QStringLiteral("line %1: %2").arg(row.line).arg(reason);
             }
             return false;
+        }
+        if (!setting.isEmpty()) {
+            settings.insert(setting, row.line);
         }
     }
     return true;
@@ -255,6 +285,69 @@ const LayoutControl* DialogLayout::control(const QString& objectName) const
         }
     }
     return nullptr;
+}
+
+QList<const LayoutControl*> DialogLayout::settingRows() const
+{
+    QList<const LayoutControl*> rows;
+    for (const LayoutControl& row : m_controls) {
+        if (row.hasFlag(QStringLiteral("setting"))) {
+            rows << &row;
+        }
+    }
+    return rows;
+}
+
+QString DialogLayout::settingOf(const LayoutControl& row) const
+{
+    if (row.hasFlag(QStringLiteral("setting")) || row.kind != QLatin1String("radio")) {
+        return row.flag(QStringLiteral("setting"));
+    }
+    for (const LayoutControl& frame : m_controls) {
+        if (frame.kind == QLatin1String("radiogroup") && frame.hasFlag(QStringLiteral("group"))
+            && frame.flag(QStringLiteral("group")) == row.flag(QStringLiteral("group"))) {
+            return frame.flag(QStringLiteral("setting"));
+        }
+    }
+    return {};
+}
+
+QList<const LayoutControl*> DialogLayout::radioGroup(const QString& group) const
+{
+    QList<const LayoutControl*> buttons;
+    for (const LayoutControl& row : m_controls) {
+        if (row.kind == QLatin1String("radio") && row.hasFlag(QStringLiteral("group"))
+            && row.flag(QStringLiteral("group")) == group) {
+            buttons << &row;
+        }
+    }
+    return buttons;
+}
+
+QList<const LayoutControl*> DialogLayout::rowsInside(const QString& frame) const
+{
+    QList<const LayoutControl*> rows;
+    const LayoutControl* around = control(frame);
+    if (around == nullptr) {
+        return rows;
+    }
+    for (const LayoutControl& row : m_controls) {
+        if (&row != around && !row.name.isEmpty() && around->units.contains(row.units.center())) {
+            rows << &row;
+        }
+    }
+    return rows;
+}
+
+QList<const LayoutControl*> DialogLayout::numbered(const QString& prefix, int count) const
+{
+    QList<const LayoutControl*> rows;
+    for (int number = 1; number <= count; ++number) {
+        if (const LayoutControl* row = control(prefix + QString::number(number))) {
+            rows << row;
+        }
+    }
+    return rows;
 }
 
 } // namespace ui

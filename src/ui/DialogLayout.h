@@ -26,6 +26,8 @@ struct LayoutControl
     QString objectName() const;
     bool hasFlag(const QString& flag) const { return flags.contains(flag); }
     QString flag(const QString& flag) const { return flags.value(flag); }
+    // Text, frame or image: shown as the table says, never read or changed by code.
+    bool isStatic() const;
 };
 
 // A dialog layout: the window row and its controls, read from a layout table. A table has one
@@ -37,7 +39,8 @@ struct LayoutControl
 //
 // The kinds and the flags each one takes are the table in LayoutKinds.h; a row of an unknown
 // kind, an unknown flag, a flag its kind does not take, a malformed flag value, a name used
-// twice or a label= naming no control is refused with its line.
+// twice, a label= naming no control, a setting shown twice, or a radiogroup setting= whose group
+// has no buttons or a button without value= is refused with its line.
 class DialogLayout
 {
 public:
@@ -60,6 +63,19 @@ public:
     const QList<LayoutControl>& controls() const { return m_controls; }
     // The row whose objectName() is objectName, or null.
     const LayoutControl* control(const QString& objectName) const;
+
+    // The rows that show a setting (setting=), in table order; a radio group counts once, by
+    // its radiogroup row.
+    QList<const LayoutControl*> settingRows() const;
+    // The setting a row shows: its own setting=, or for a radio button its group frame's.
+    QString settingOf(const LayoutControl& row) const;
+    // The radio buttons of group=<group>, in table order.
+    QList<const LayoutControl*> radioGroup(const QString& group) const;
+    // The named rows drawn inside the frame called frame (their centre within it), in table
+    // order: "the controls of the address box" without a list beside the table.
+    QList<const LayoutControl*> rowsInside(const QString& frame) const;
+    // The named rows prefix1 .. prefix<count>, in number order; a missing one is left out.
+    QList<const LayoutControl*> numbered(const QString& prefix, int count) const;
 
     // One table row split at blanks; double quotes group blanks into a value and "" inside
     // them is one quote. Nothing when a quote is left open.

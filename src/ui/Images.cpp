@@ -105,9 +105,4 @@ A_ICOON::A_ICOON()
 {
 }
 
-ICO_KNV::ICO_KNV()
-    : QPixmap(imagePixmap(QStringLiteral("ICO_KNV")))
-{
-}
-
 } // namespace ui

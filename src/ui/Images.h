@@ -20,17 +20,11 @@ QSize imageSize(const QString& name);
 QPixmap imagePixmap(const QString& name, QSize size = QSize());
 QIcon imageIcon(const QString& name);
 
-// One class per image the code creates itself; the layouts name the others directly.
+// The image the code creates itself; the layouts name the others directly.
 class A_ICOON : public QIcon
 {
 public:
     A_ICOON();
-};
-
-class ICO_KNV : public QPixmap
-{
-public:
-    ICO_KNV();
 };
 
 } // namespace ui

@@ -175,7 +175,6 @@ QWidget* makeListView(const LayoutControl& row, QWidget* surface)
     if (!row.hasFlag(QStringLiteral("fullrow"))) {
         view->setSelectionBehavior(QAbstractItemView::SelectItems);
     }
-    view->setProperty("checkboxes", row.hasFlag(QStringLiteral("checkboxes")));
     return view;
 }
 
@@ -215,16 +214,16 @@ QWidget* makeSpin(const LayoutControl& row, QWidget* surface)
 const ControlKind kKinds[] = {
     // kind          widget                               own flags                                        make          labelled
     {"button",     &QPushButton::staticMetaObject,     "default image",                                 makeButton,   false},
-    {"radio",      &QRadioButton::staticMetaObject,    "group value",                                   makeRadio,    false},
-    {"checkbox",   &QCheckBox::staticMetaObject,       "",                                              makeCheckBox, false},
+    {"radio",      &QRadioButton::staticMetaObject,    "group value fallback",                          makeRadio,    false},
+    {"checkbox",   &QCheckBox::staticMetaObject,       "setting",                                       makeCheckBox, false},
     {"groupbox",   &QGroupBox::staticMetaObject,       "separator",                                     makeFrame,    false},
-    {"radiogroup", &QGroupBox::staticMetaObject,       "",                                              makeFrame,    false},
+    {"radiogroup", &QGroupBox::staticMetaObject,       "group setting",                                 makeFrame,    false},
     {"bitmap",     &QLabel::staticMetaObject,          "image",                                         makeImage,    false},
     {"icon",       &QLabel::staticMetaObject,          "image",                                         makeImage,    false},
     {"text",       &QLabel::staticMetaObject,          "right center nowrap framed purpose",            makeText,     false},
-    {"edit",       &QLineEdit::staticMetaObject,       "label password readonly maxlength uppercase digits", makeEdit, true},
+    {"edit",       &QLineEdit::staticMetaObject,       "label password readonly maxlength uppercase digits setting", makeEdit, true},
     {"date",       &QLineEdit::staticMetaObject,       "label readonly",                                makeDate,     true},
-    {"combo",      &QComboBox::staticMetaObject,       "label editable sorted items",                   makeCombo,    true},
+    {"combo",      &QComboBox::staticMetaObject,       "label editable sorted items setting",           makeCombo,    true},
     {"listbox",    &QListWidget::staticMetaObject,     "label sorted single",                           makeListBox,  true},
     {"listview",   &QTreeWidget::staticMetaObject,     "label single checkboxes fullrow",               makeListView, true},
     {"tab",        &QTabWidget::staticMetaObject,      "",                                              makeTab,      false},
@@ -253,6 +252,7 @@ const FlagForm kFlags[] = {
     {"editable", FlagValue::None}, {"sorted", FlagValue::None}, {"items", FlagValue::Items},
     {"single", FlagValue::None}, {"checkboxes", FlagValue::None}, {"fullrow", FlagValue::None},
     {"range", FlagValue::Range}, {"wrap", FlagValue::None}, {"purpose", FlagValue::Text},
+    {"setting", FlagValue::Text}, {"fallback", FlagValue::None},
 };
 
 const char* const kCommonFlags[] = {

@@ -28,18 +28,20 @@ enum class FlagValue {
 //
 //   button      QPushButton      default (Enter presses it), image=<name> (icon instead of caption)
 //   radio       QRadioButton     group=<name> (buttons of one group exclude each other),
-//                                value=<text> (kept as the property "value")
-//   checkbox    QCheckBox
+//                                value=<text> (kept as the property "value"), fallback (pressed
+//                                when the group's setting holds none of its buttons' values)
+//   checkbox    QCheckBox        setting=<name>
 //   groupbox    QGroupBox        separator (a caption-less box drawn as a dividing line)
-//   radiogroup  QGroupBox        the frame around a radio group
+//   radiogroup  QGroupBox        the frame around a radio group: group=<name>, setting=<name>
 //   bitmap,icon QLabel           image=<name>, else the image named like the control
 //   text        QLabel           right, center, nowrap, framed (sunken panel); plain text only;
 //                                purpose=<text> for a text the window changes while open (a
 //                                counter, a status): its accessible name reads "purpose: value"
-//   edit        QLineEdit        password, readonly, maxlength=<n>, uppercase, digits (0-9 typed)
+//   edit        QLineEdit        password, readonly, maxlength=<n>, uppercase, digits (0-9 typed),
+//                                setting=<name>
 //   date        QLineEdit        a "YYYY-MM-DD" field whose cleared displayText() is "    -  -  "
-//   combo       QComboBox        editable, items="A|B|C", sorted (the items); typed text never
-//                                joins the list and is never completed or matched to an item
+//   combo       QComboBox        editable, items="A|B|C", sorted (the items), setting=<name>; typed
+//                                text never joins the list and is never completed or matched to an item
 //   listbox     QListWidget      sorted, single (else extended selection)
 //   listview    QTreeWidget      single, checkboxes, fullrow
 //   tab         QTabWidget       pages go in with addPage()
@@ -50,6 +52,11 @@ enum class FlagValue {
 // them after that control's caption (else after the text row just before them). Every control
 // takes hidden, disabled, tooltip=<text>, accessible=<name>, font=<family> pt=<points> bold
 // underline color=<r,g,b> background=<colour>; the dialog row takes font= and pt=.
+//
+// setting=<name> names the element of config.xml the control shows: a settings page fills such a
+// control from the settings record and stores it back without code of its own, an edit or combo
+// as its text, a check box as "YES" or "NO", a radio group as the value= of its pressed button.
+// Such a control, like a static one (text, groupbox, radiogroup, bitmap, icon), needs no member.
 //
 // One kind of control a layout row may have: the flags it takes besides the ones every control
 // takes (hidden, disabled, tooltip, accessible, font, pt, bold, underline, color, background),

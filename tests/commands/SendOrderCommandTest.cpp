@@ -3,6 +3,7 @@
 
 #include "config/ConfigFields.h"
 
+#include "Loopback.h"
 #include "RecordingMessages.h"
 #include "SendOrderWorld.h"
 #include "TestWindow.h"
@@ -204,7 +205,7 @@ TEST_F(SendOrderCommand, KeepsTheSourceWhenTheWebshopCannotBeReached)
 {
     configure({ { "Bestand_del", "YES" } });
     addInput("a.csv");
-    m_deployment.webshopBe = "127.0.0.1:9";
+    m_deployment.webshopBe = "127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort());
     open();
     send();
     EXPECT_TRUE(std::filesystem::exists(m_input + "/a.csv"));

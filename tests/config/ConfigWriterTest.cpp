@@ -272,33 +272,3 @@ TEST_F(ConfigWriterTest, SavesFromARecordWhatWasRead)
     ASSERT_TRUE(config::readConfig(m_dir.path(), reread, messages));
     EXPECT_EQ(ConfigValues::fromSettings(reread), again);
 }
-
-// The settings pages find their controls through the table; a control named for the wrong kind
-// would be looked up as the wrong widget and fail only when the dialog opens.
-TEST(ConfigFields, NameEachControlOnceWithTheKindItsPageShows)
-{
-    std::set<std::string_view> controls;
-    size_t pages = 0;
-    for (const auto& field : config::configFields()) {
-        SCOPED_TRACE(std::string(field.name));
-        EXPECT_TRUE(controls.insert(field.control).second);
-        const std::string_view prefix = field.control.substr(0, 4);
-        switch (field.shown) {
-        case config::FieldShown::Text:
-            EXPECT_TRUE(prefix == "SLE_" || prefix == "CMB_");
-            break;
-        case config::FieldShown::Number:
-            EXPECT_EQ(prefix, "SLE_");
-            break;
-        case config::FieldShown::Check:
-            EXPECT_EQ(prefix, "CBX_");
-            break;
-        case config::FieldShown::Special:
-            EXPECT_TRUE(prefix == "RBT_" || prefix == "CMB_");
-            break;
-        }
-        pages += config::configFieldsOnPage(field.page).front() == &field ? 1 : 0;
-    }
-    EXPECT_EQ(pages, 6u);
-    EXPECT_EQ(config::configFieldsOnPage("TRANSFER_TABS_XML").size(), 17u);
-}

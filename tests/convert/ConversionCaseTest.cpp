@@ -1,4 +1,4 @@
-#include "ConversionCase.h"
+#include "ConversionRun.h"
 
 #include "platform/Files.h"
 
@@ -25,28 +25,20 @@ std::vector<std::filesystem::path> caseFolders()
 
 void runCase(const std::filesystem::path& folder)
 {
-    CaseSetup setup;
+    ConversionRun run;
     std::string error;
-    ASSERT_TRUE(readCaseSettings((folder / "settings.txt").string(), setup, error)) << error;
+    ASSERT_TRUE(readCaseSettings((folder / "settings.txt").string(), run, error)) << error;
 
-    TempDir work;
-    const auto orderkop = readBytes((folder / "orderkop.txt").string());
-    if (orderkop) {
-        ASSERT_TRUE(platform::replaceFile(work.file("orderkop.txt"), *orderkop));
+    if (const auto orderkop = readBytes((folder / "orderkop.txt").string())) {
+        run.orderkop(*orderkop);
     }
     const auto source = readBytes((folder / "source.txt").string());
     ASSERT_TRUE(source) << "no source.txt";
     // The reader gets the source under its own name in another folder, as from the input folder.
-    TempDir input;
-    const std::string sourcePath = input.file("order.txt");
-    ASSERT_TRUE(platform::replaceFile(sourcePath, *source));
+    const std::string sourcePath = run.source(*source);
+    ASSERT_TRUE(run.conversion.convert(run.settings.Schema, sourcePath, &run.lengths)) << "unknown Schema";
 
-    RecordingMessages messages;
-    platform::FixedClock clock(setup.today);
-    convert::Conversion conversion(setup.settings, work.path(), messages, clock);
-    ASSERT_TRUE(conversion.convert(setup.settings.Schema, sourcePath, &setup.lengths)) << "unknown Schema";
-
-    const auto written = readBytes(work.file("dtbs.xml"));
+    const auto written = run.document();
     const auto expected = readBytes((folder / "dtbs.xml").string());
     if (expected) {
         ASSERT_TRUE(written) << "no dtbs.xml written";
@@ -55,14 +47,14 @@ void runCase(const std::filesystem::path& folder)
     } else {
         EXPECT_FALSE(written) << "dtbs.xml written where none may be";
     }
-    EXPECT_FALSE(platform::fileExists(work.file("orderkop.txt"))) << "orderkop.txt not consumed";
+    EXPECT_FALSE(run.orderkopLeft()) << "orderkop.txt not consumed";
 
     const auto keys = readBytes((folder / "keys.txt").string());
     if (keys) {
-        EXPECT_EQ(setup.lengths.keys(), splitLines(*keys));
+        EXPECT_EQ(run.lengths.keys(), splitLines(*keys));
     }
     const auto texts = readBytes((folder / "messages.txt").string());
-    EXPECT_EQ(messages.texts(), texts ? splitLines(*texts) : std::vector<std::string>());
+    EXPECT_EQ(run.messages.texts(), texts ? splitLines(*texts) : std::vector<std::string>());
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "ConversionCase.h"
+#include "ConversionRun.h"
 #include "OwnerOnly.h"
 #include "UnreadableFile.h"
 
@@ -11,27 +11,6 @@ using namespace convert;
 using namespace testing_support;
 
 namespace {
-
-// A conversion over a fresh work folder, with the settings the test sets up first.
-struct Fixture
-{
-    TempDir work;
-    TempDir input;
-    config::Settings settings;
-    RecordingMessages messages;
-    platform::FixedClock clock { platform::Date { 2024, 3, 5 } };
-    RecordingPipeLengths lengths;
-    Conversion conversion { settings, work.path(), messages, clock, &lengths };
-
-    std::string source(const std::string& bytes)
-    {
-        const std::string path = input.file("order.txt");
-        EXPECT_TRUE(platform::replaceFile(path, bytes));
-        return path;
-    }
-    void orderkop(const std::string& bytes) { EXPECT_TRUE(platform::replaceFile(work.file("orderkop.txt"), bytes)); }
-    bool hasDocument() const { return platform::fileExists(work.file("dtbs.xml")); }
-};
 
 std::string twelveLines(const std::string& date)
 {
@@ -52,7 +31,7 @@ TEST(DefaultDeliveryDate, SkipsTheWeekendOnEachWeekday)
         { 9, "2024-03-11" },
         { 10, "2024-03-12" },
     };
-    Fixture f;
+    ConversionRun f;
     for (const auto& [day, expected] : cases) {
         SCOPED_TRACE(day);
         f.clock.set({ 2024, 3, day });
@@ -76,7 +55,7 @@ TEST(HeaderMerge, ReadsTrimsAndDeletesTheHeaderFile)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Fixture f;
+        ConversionRun f;
         f.orderkop(c.bytes);
         const KOPLIJST header = f.conversion.VERWERK_KOP();
         EXPECT_EQ(header.size(), c.entries);
@@ -90,7 +69,7 @@ TEST(HeaderMerge, ReadsTrimsAndDeletesTheHeaderFile)
 
 TEST(HeaderMerge, WithoutFileGivesNothingAndSaysNothing)
 {
-    Fixture f;
+    ConversionRun f;
     EXPECT_TRUE(f.conversion.VERWERK_KOP().empty());
     EXPECT_TRUE(f.messages.empty());
 }
@@ -100,7 +79,7 @@ TEST(HeaderMerge, ReportsAFileItCannotRead)
     if (const auto reason = UnreadableFile::impossibleBecause(); !reason.empty()) {
         GTEST_SKIP() << reason;
     }
-    Fixture f;
+    ConversionRun f;
     f.orderkop(twelveLines("2024-03-20"));
     {
         const UnreadableFile unreadable(f.work.file("orderkop.txt"));
@@ -137,7 +116,7 @@ TEST(PipeLengthConversion, RoundsMetresUpToWholePipes)
         { "P5", "10,000000001", "3" },
         { "P2.3", "6,900000001", "4" },
     };
-    Fixture f;
+    ConversionRun f;
     f.lengths.add("P2.3", 2.3);
     f.lengths.add("P5.8", 5.8);
     f.lengths.add("P5", 5);
@@ -155,7 +134,7 @@ TEST(PipeLengthConversion, RoundsMetresUpToWholePipes)
 
 TEST(ConversionRun, EndsSilentlyWithoutASource)
 {
-    Fixture f;
+    ConversionRun f;
     f.settings.Schema = "CSV";
     f.orderkop(twelveLines("2024-03-20"));
     const std::string empty = f.source("");
@@ -175,7 +154,7 @@ TEST(ConversionRun, ReportsASourceItCannotOpen)
     if (const auto reason = UnreadableFile::impossibleBecause(); !reason.empty()) {
         GTEST_SKIP() << reason;
     }
-    Fixture f;
+    ConversionRun f;
     const std::string path = f.source("A;1\r\n");
     const UnreadableFile unreadable(path);
     f.conversion.VERWERK_CSV(path);
@@ -185,7 +164,7 @@ TEST(ConversionRun, ReportsASourceItCannotOpen)
 
 TEST(ConversionRun, KnowsOnlyTheExactSchemaNames)
 {
-    Fixture f;
+    ConversionRun f;
     const std::string path = f.source("A;1\r\n");
     EXPECT_FALSE(f.conversion.convert("csv", path));
     EXPECT_FALSE(f.conversion.convert("", path));
@@ -194,7 +173,7 @@ TEST(ConversionRun, KnowsOnlyTheExactSchemaNames)
 
 TEST(ConversionRun, TheIcmPointDoesNotReachTheNextRun)
 {
-    Fixture f;
+    ConversionRun f;
     f.settings.CSV_char = ";";
     f.settings.CSV_art = 1;
     f.settings.CSV_aant = 2;
@@ -207,7 +186,7 @@ TEST(ConversionRun, TheIcmPointDoesNotReachTheNextRun)
 
 TEST(ConversionRun, NumbersOnlyAcceptedLines)
 {
-    Fixture f;
+    ConversionRun f;
     f.settings.CSV_char = ";";
     f.settings.CSV_art = 1;
     f.settings.CSV_aant = 2;
@@ -221,7 +200,7 @@ TEST(ConversionRun, NumbersOnlyAcceptedLines)
 
 TEST(OrderDocumentFile, IsReadableByTheUserAloneAndEmptiesTheLines)
 {
-    Fixture f;
+    ConversionRun f;
     f.settings.Secret = "geheim";
     f.conversion.VERWERK_STRUC(Conversion::emptyHeader());
     f.conversion.beginLines();
@@ -234,7 +213,7 @@ TEST(OrderDocumentFile, IsReadableByTheUserAloneAndEmptiesTheLines)
 
 TEST(OrderDocumentFile, ReportsWhenItCannotBeCreatedAndKeepsTheLines)
 {
-    Fixture f;
+    ConversionRun f;
     const std::string missing = f.work.file("gone");
     Conversion conversion(f.settings, missing, f.messages, f.clock);
     conversion.VERWERK_STRUC(Conversion::emptyHeader());
@@ -250,7 +229,7 @@ TEST(OrderDocumentFile, ReportsWhenItCannotBeCreatedAndKeepsTheLines)
 
 TEST(HeaderRecords, AreOverwrittenByEveryRun)
 {
-    Fixture f;
+    ConversionRun f;
     f.settings.addressID = "A1";
     f.settings.Identity = "klant";
     KOPLIJST header = Conversion::emptyHeader();

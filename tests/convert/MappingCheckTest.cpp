@@ -1,4 +1,4 @@
-#include "ReaderRun.h"
+#include "ConversionRun.h"
 
 #include "convert/MappingCheck.h"
 #include "convert/XmlMapping.h"
@@ -19,7 +19,7 @@ struct Checked
     std::string report;
 };
 
-Checked check(ReaderRun& run)
+Checked check(ConversionRun& run)
 {
     Checked result;
     result.check = convert::checkMapping(run.settings, run.source(kSample), "2024-03-07", run.messages);
@@ -33,7 +33,7 @@ Checked check(ReaderRun& run)
 
 TEST(MappingCheck, ShowsWhatAGoodMappingSelectsWithoutWritingOrReadingHeaderData)
 {
-    ReaderRun run;
+    ConversionRun run;
     run.settings.XML_2 = "head/ref";
     run.settings.XML_7 = "/order/head/name";
     run.settings.XML_16 = "line/art";
@@ -75,7 +75,7 @@ TEST(MappingCheck, NamesEveryExpressionThatIsInvalidOrSelectsNothingAsTheReaderD
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ReaderRun run;
+        ConversionRun run;
         run.settings.XML_2 = "head/ref";
         run.settings.XML_16 = "line/art";
         run.settings.XML_17 = "line/qty";

@@ -1,4 +1,4 @@
-#include "ReaderRun.h"
+#include "ConversionRun.h"
 #include "UnreadableFile.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ TEST(Mc1000Reader, EndsSilentlyWithoutASource)
     const std::pair<const char*, bool> cases[] = { { "no file", false }, { "empty file", true } };
     for (const auto& [name, exists] : cases) {
         SCOPED_TRACE(name);
-        ReaderRun run;
+        ConversionRun run;
         const std::string path = exists ? run.source("") : run.input.file("missing.txt");
         run.conversion.VERWERK_MC1000(path);
         EXPECT_FALSE(run.document());
@@ -25,7 +25,7 @@ TEST(Mc1000Reader, ReportsASourceItCannotOpen)
     if (const auto reason = UnreadableFile::impossibleBecause(); !reason.empty()) {
         GTEST_SKIP() << reason;
     }
-    ReaderRun run;
+    ConversionRun run;
     const std::string path = run.source("                4711            1\r\n");
     const UnreadableFile unreadable(path);
     run.writeOrderkop();

@@ -1,4 +1,4 @@
-#include "ReaderRun.h"
+#include "ConversionRun.h"
 
 #include "xml/XmlDocument.h"
 
@@ -44,7 +44,7 @@ TEST(MercisReader, WithoutFormTextsEndsBeforeTakingTheHeaderData)
     };
     for (const auto& [name, source] : cases) {
         SCOPED_TRACE(name);
-        ReaderRun run;
+        ConversionRun run;
         run.writeOrderkop();
         run.conversion.VERWERK_MER(run.source(source));
         EXPECT_FALSE(run.document());
@@ -69,7 +69,7 @@ TEST(MercisReader, FindsTheFormTextsTheXPathFindsInTheSameOrder)
         ASSERT_TRUE(xpath.loadMemory(source));
         const auto nodes = xpath.select("//DOCUMENT/TEXT");
         ASSERT_TRUE(nodes && nodes->size() > 2);
-        ReaderRun run;
+        ConversionRun run;
         run.conversion.VERWERK_MER(run.source(source));
         const auto document = run.document();
         ASSERT_TRUE(document);
@@ -79,7 +79,7 @@ TEST(MercisReader, FindsTheFormTextsTheXPathFindsInTheSameOrder)
 
 TEST(MercisReader, ReportsAnUnreadableDocumentAndKeepsTheHeaderData)
 {
-    ReaderRun run;
+    ConversionRun run;
     run.writeOrderkop();
     run.conversion.VERWERK_MER(run.source("<DOCUMENT><TEXT>1</TEXT>"));
     EXPECT_FALSE(run.document());
@@ -108,7 +108,7 @@ TEST(MercisReader, TakesRecordsOnlyBetweenTheFormsHeadAndFooter)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ReaderRun run;
+        ConversionRun run;
         run.conversion.VERWERK_MER(run.source(form(c.count, c.texts)));
         EXPECT_TRUE(run.messages.empty());
         // An order without lines is still written.

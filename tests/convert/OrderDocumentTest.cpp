@@ -1,4 +1,4 @@
-#include "ConversionCase.h"
+#include "ConversionRun.h"
 
 #include "convert/OrderDocument.h"
 

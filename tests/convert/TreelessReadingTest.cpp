@@ -1,7 +1,7 @@
 // The XML readers read most documents without building their tree; a bare document type
 // declaration sends the same document through the tree, so both roads can be compared.
 
-#include "ReaderRun.h"
+#include "ConversionRun.h"
 
 #include "xml/XmlDocument.h"
 
@@ -21,7 +21,7 @@ template <typename Reader>
 Written readWith(
     const std::string& source, const std::string& article, const std::string& quantity, bool headerData, Reader reader)
 {
-    ReaderRun run;
+    ConversionRun run;
     run.settings.XML_16 = article;
     run.settings.XML_17 = quantity;
     if (headerData) {
@@ -123,7 +123,7 @@ TEST(TreelessReading, XmlHeaderIsTheSameWithAndWithoutTheTree)
         SCOPED_TRACE(c.name);
         Written written[2];
         for (const bool tree : { false, true }) {
-            ReaderRun run;
+            ConversionRun run;
             run.settings.XML_16 = "l/a";
             run.settings.XML_17 = "l/q";
             for (const auto& [number, expression] : c.expressions) {

@@ -1,5 +1,5 @@
 #include "Loopback.h"
-#include "ReaderRun.h"
+#include "ConversionRun.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ TEST(XmlReader, EndsSilentlyWithoutSourceOrLineMapping)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ReaderRun run;
+        ConversionRun run;
         run.settings.XML_16 = c.article;
         run.settings.XML_17 = c.quantity;
         run.writeOrderkop();
@@ -57,7 +57,7 @@ TEST(XmlReader, ReportsAnUnreadableDocumentAndWritesNone)
     };
     for (const auto& [name, source] : cases) {
         SCOPED_TRACE(name);
-        ReaderRun run;
+        ConversionRun run;
         mapLines(run.settings);
         run.conversion.VERWERK_XML(run.source(source));
         EXPECT_FALSE(run.document());
@@ -69,7 +69,7 @@ TEST(XmlReader, ReportsAnUnreadableDocumentAndWritesNone)
 
 TEST(XmlReader, ReadsADocumentThatIsValidAgainstItsOwnDtd)
 {
-    ReaderRun run;
+    ConversionRun run;
     mapLines(run.settings);
     run.conversion.VERWERK_XML(run.source("<!DOCTYPE order [<!ELEMENT order (line*)><!ELEMENT line (art,qty)>"
                                           "<!ELEMENT art (#PCDATA)><!ELEMENT qty (#PCDATA)>]>\n"
@@ -92,7 +92,7 @@ TEST(XmlReader, NamesTheSettingWhoseExpressionSelectsNoNodes)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.number);
-        ReaderRun run;
+        ConversionRun run;
         mapLines(run.settings);
         run.settings.xmlPath(c.number) = c.expression;
         run.conversion.VERWERK_XML(run.source(kTwoLines));
@@ -106,7 +106,7 @@ TEST(XmlReader, NamesTheSettingWhoseExpressionSelectsNoNodes)
 
 TEST(XmlReader, HeaderDataLeavesTheHeaderExpressionsUnused)
 {
-    ReaderRun run;
+    ConversionRun run;
     mapLines(run.settings);
     run.settings.XML_3 = "head/[";
     run.writeOrderkop();
@@ -136,7 +136,7 @@ TEST(XmlReader, BuildsTheDeliveryDateFromItsParts)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ReaderRun run;
+        ConversionRun run;
         run.settings.XML_6 = c.date;
         run.settings.XML_13 = c.day;
         run.settings.XML_14 = "h/m";
@@ -155,7 +155,7 @@ TEST(XmlReader, NeverFetchesAnOutsideDtdOrEntity)
     ASSERT_GT(listener.port(), 0);
     const std::string url = "http://127.0.0.1:" + std::to_string(listener.port());
 
-    ReaderRun run;
+    ConversionRun run;
     mapLines(run.settings);
     run.conversion.VERWERK_XML(run.source("<!DOCTYPE order SYSTEM \"" + url + "/order.dtd\" [<!ENTITY e SYSTEM \"" + url
                                           + "/e.xml\">]>\n<order><line><art>&e;</art><qty>1</qty></line></order>"));

@@ -11,6 +11,8 @@ const char* const kTable = R"(dialog  -  SAMPLE        -          0  0  100 50
 text    1  -             "Contract" 4  4  30  8
 edit    2  SLE_CONTRACT  -          40 4  50  12
 button  3  PB_OK         "OK"       40 30 40  14
+text    4  TXT_NOTE      "Static"   4  20 30  8
+edit    5  SLE_SHOWN     -          40 20 50  12 setting=Identity
 )";
 
 ui::DialogLayout sample()
@@ -32,6 +34,7 @@ struct Disagreeing : ui::ControlSet
 
 } // namespace
 
+// A static text and a control that shows a setting are never reached by name, so need no member.
 TEST(ControlSet, BindsEveryMemberToItsControl)
 {
     QWidget surface;

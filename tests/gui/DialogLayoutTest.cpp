@@ -142,6 +142,12 @@ TEST(DialogLayoutTable, RejectsBrokenRowsWithTheirLine)
         { "dialog - D - 0 0 10 10\nedit 1 E - 0 0 10 10\n\nedit 2 E - 0 0 10 10", "line 4: E is named twice (line 2)" },
         { "dialog - D - 0 0 10 10\nedit 1 E - 0 0 10 10 label=TXT_E", "line 2: label 'TXT_E' names no control" },
         { "dialog - D - 0 0 10 10\ndialog - D - 0 0 10 10", "line 2: only the first row may be the dialog" },
+        { "dialog - D - 0 0 10 10\nedit 1 A - 0 0 10 10 setting=S\ncombo 2 B - 0 0 10 10 setting=S",
+            "line 3: setting S is shown twice (line 2)" },
+        { "dialog - D - 0 0 10 10\nradiogroup 1 - x 0 0 10 10 group=G setting=S",
+            "line 2: setting S needs a group= of radio buttons" },
+        { "dialog - D - 0 0 10 10\nradiogroup 1 - x 0 0 10 10 group=G setting=S\nradio 2 R x 0 0 10 10 group=G",
+            "line 2: R (line 3) shows setting S without value=" },
     };
     for (const auto& [text, reason] : cases) {
         SCOPED_TRACE(text);

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QLabel>
 #include <gtest/gtest.h>
 
 using gui_test::control;

@@ -66,6 +66,5 @@ TEST(Images, KnowNoOtherNames)
 TEST(Images, GiveTheClassesTheirImages)
 {
     EXPECT_FALSE(ui::A_ICOON().pixmap(32, 32).isNull());
-    const ui::ICO_KNV knv;
-    EXPECT_EQ(knv.size(), QSize(32, 15));
+    EXPECT_EQ(ui::imagePixmap("ICO_KNV").size(), QSize(32, 15));
 }

@@ -1,5 +1,7 @@
 // Every layout compiled into the program, checked as a whole: a new dialog or page is covered as
 // soon as its layout file lies in resources/layouts/ and its window declares a ui::Form.
+#include "config/ConfigFields.h"
+#include "convert/XmlMapping.h"
 #include "ui/ControlSet.h"
 #include "ui/DialogBuilder.h"
 #include "ui/Images.h"
@@ -16,6 +18,8 @@
 #include <QStyle>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <map>
 
 using ui::DialogLayout;
 using ui::LayoutControl;
@@ -271,4 +275,44 @@ TEST(Layouts, KeepWhatIsTypedIntoEveryEditableCombo)
         },
         true);
     EXPECT_GT(combos, 0);
+}
+
+// A setting is named where it is shown: every element of config.xml has one control on one page,
+// and every control names an element the record holds. A setting added without its row, or a
+// typo in setting=, fails here instead of when the dialog opens or, worse, never being saved.
+TEST(Layouts, ShowEverySettingOnceAndNothingElse)
+{
+    std::map<std::string, std::string> shownAt;
+    for (const QString& name : DialogLayout::compiledIn()) {
+        const std::optional<DialogLayout> layout = read(name);
+        for (const LayoutControl* row : layout ? layout->settingRows() : QList<const LayoutControl*>()) {
+            const std::string setting = row->flag("setting").toStdString();
+            EXPECT_NE(config::findConfigField(setting), nullptr) << where(*layout, *row) << " shows no setting";
+            const auto [first, added] = shownAt.emplace(setting, where(*layout, *row));
+            EXPECT_TRUE(added) << where(*layout, *row) << " shows " << setting << " again, after " << first->second;
+        }
+    }
+    for (const auto& field : config::configFields()) {
+        EXPECT_EQ(shownAt.count(std::string(field.name)), 1u) << field.name << " has no control";
+    }
+}
+
+// The XML reader names a faulty expression by the label the user sees beside its edit.
+TEST(Layouts, LabelTheXmlSettingsAsTheReaderNamesThem)
+{
+    int labelled = 0;
+    forEveryBuiltLayout([&labelled](const DialogLayout& layout, const QWidget& surface, const ui::ControlSet&) {
+        for (const LayoutControl* row : layout.settingRows()) {
+            const QString setting = row->flag("setting");
+            if (!setting.startsWith("XML_")) {
+                continue;
+            }
+            const auto* edit = surface.findChild<QWidget*>(row->objectName());
+            ASSERT_NE(edit, nullptr) << where(layout, *row);
+            EXPECT_EQ(edit->accessibleName().toStdString(), convert::xmlSettingLabel(setting.mid(4).toInt()))
+                << where(layout, *row);
+            ++labelled;
+        }
+    });
+    EXPECT_EQ(labelled, 17);
 }

@@ -17,7 +17,7 @@ TEST(UpdateList, AcceptsAListWhateverItsLineEnds)
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
         const UpdateList list = lengths::parseUpdateList(bytes);
-        EXPECT_TRUE(list.isAccepted());
+        EXPECT_EQ(list.fault, lengths::UpdateList::Fault::None);
         EXPECT_EQ(list.version, "2026-12-01");
         EXPECT_EQ(list.csv, "12345678,6\r\n\"  77\",5\r\n");
         EXPECT_EQ(list.rows, 2u);

@@ -38,6 +38,7 @@ public:
         m_events.push_back("step " + std::to_string(step) + (intact ? " intact" : " broken"));
     }
     void showEnd(bool withSign) override { m_events.push_back(withSign ? "end signed" : "end plain"); }
+    void note(const std::string& event) { m_events.push_back(event); }
 
     const std::vector<std::string>& events() const { return m_events; }
 
@@ -52,6 +53,7 @@ struct UpdateRun
     RecordingProgress progress;
 };
 
+// With a pause, each pause is noted among the progress events instead of being slept.
 UpdateRun runUpdate(const ProgramFolder& folder, const std::string& host,
     std::chrono::milliseconds pause = std::chrono::milliseconds(0))
 {
@@ -59,6 +61,7 @@ UpdateRun runUpdate(const ProgramFolder& folder, const std::string& host,
     platform::FixedClock clock({ 2026, 12, 8 });
     LengthsUpdate update(folder.path(), host, clock, run.messages, run.progress);
     update.setPause(pause);
+    update.setWait([&run](std::chrono::milliseconds wait) { run.progress.note("pause " + std::to_string(wait.count())); });
     run.succeeded = update.run();
     return run;
 }
@@ -341,10 +344,18 @@ TEST(LengthsUpdate, PausesAfterEachStepsStatus)
     ASSERT_TRUE(server.isRunning()) << server.log();
     ProgramFolder folder;
 
-    const auto start = std::chrono::steady_clock::now();
     const UpdateRun run = runUpdate(folder, server.hostPort(), std::chrono::milliseconds(60));
     EXPECT_TRUE(run.succeeded) << ::testing::PrintToString(run.messages.texts());
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(240));
+    // Four steps, each status followed at once by its pause: 240 ms in all to follow them by.
+    std::vector<std::string> pausedAfter;
+    const std::vector<std::string>& events = run.progress.events();
+    for (std::size_t i = 1; i < events.size(); ++i) {
+        if (events[i] == "pause 60") {
+            pausedAfter.push_back(events[i - 1]);
+        }
+    }
+    EXPECT_EQ(pausedAfter,
+        (std::vector<std::string> { "status Download", "status Clear", "status Update", "status Create order" }));
 }
 
 TEST(LengthsUpdate, RestsOnTheWholePipelineAndTheRecordedVersion)

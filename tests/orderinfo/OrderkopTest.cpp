@@ -2,9 +2,25 @@
 
 #include "TempDir.h"
 
+#include "platform/Files.h"
+
 #include <gtest/gtest.h>
 
 using namespace orderinfo;
+
+namespace {
+
+// The fields of the file at path, or nothing with the OS error text in *error.
+std::optional<Orderkop> readOrderkop(const std::string& path, std::string* error = nullptr)
+{
+    const std::optional<std::string> bytes = platform::readFile(path, error);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return orderkopFromLines(orderkopLines(*bytes));
+}
+
+} // namespace
 
 TEST(Orderkop, WritesTwelveCrLfLinesAsTheFieldsHoldThem)
 {

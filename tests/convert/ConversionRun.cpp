@@ -1,4 +1,4 @@
-#include "ConversionCase.h"
+#include "ConversionRun.h"
 
 #include "config/ConfigFields.h"
 #include "orderinfo/Orderkop.h"
@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 #include <libxml/parser.h>
@@ -58,8 +59,27 @@ bool setSetting(config::Settings& s, const std::string& name, const std::string&
     return false;
 }
 
-bool readCaseSettings(const std::string& path, CaseSetup& setup, std::string& error)
+std::string ConversionRun::source(const std::string& bytes)
 {
+    const std::string path = input.file("order.txt");
+    if (!platform::replaceFile(path, bytes)) {
+        ADD_FAILURE() << "cannot write " << path;
+    }
+    return path;
+}
+
+void ConversionRun::orderkop(const std::string& bytes)
+{
+    if (!platform::replaceFile(work.file("orderkop.txt"), bytes)) {
+        ADD_FAILURE() << "cannot write orderkop.txt";
+    }
+}
+
+bool readCaseSettings(const std::string& path, ConversionRun& run, std::string& error)
+{
+    // A case folder says every setting it needs; the run's own defaults do not apply.
+    run.settings = config::Settings {};
+    platform::Date today = run.clock.today();
     const auto bytes = readBytes(path);
     if (!bytes) {
         error = "cannot read " + path;
@@ -77,12 +97,12 @@ bool readCaseSettings(const std::string& path, CaseSetup& setup, std::string& er
         const std::string name = line.substr(0, equals);
         const std::string value = line.substr(equals + 1);
         if (name == "today") {
-            if (value.size() != 10 || !parseNumber(value.substr(0, 4), setup.today.year)
-                || !parseNumber(value.substr(5, 2), setup.today.month)
-                || !parseNumber(value.substr(8, 2), setup.today.day)) {
+            if (value.size() != 10 || !parseNumber(value.substr(0, 4), today.year)
+                || !parseNumber(value.substr(5, 2), today.month) || !parseNumber(value.substr(8, 2), today.day)) {
                 error = "bad date: " + value;
                 return false;
             }
+            run.clock.set(today);
         } else if (name == "length") {
             const auto semicolon = value.rfind(';');
             double metres = 0;
@@ -90,8 +110,8 @@ bool readCaseSettings(const std::string& path, CaseSetup& setup, std::string& er
                 error = "bad length row: " + value;
                 return false;
             }
-            setup.lengths.add(value.substr(0, semicolon), metres);
-        } else if (!setSetting(setup.settings, name, value)) {
+            run.lengths.add(value.substr(0, semicolon), metres);
+        } else if (!setSetting(run.settings, name, value)) {
             error = "unknown setting: " + name;
             return false;
         }
