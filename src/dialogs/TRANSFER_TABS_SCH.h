@@ -25,6 +25,9 @@ public:
     TRANSFER_TABS_SCH(std::string programFolder, std::string updateHost, const platform::Clock& clock,
         platform::Messages& messages, QWidget* parent = nullptr);
 
+    // A PEM bundle trusted besides the system's CAs when the update host is https.
+    void setExtraCaFile(std::string path) { m_extraCaFile = std::move(path); }
+
     void fill(const config::Settings& settings) override;
     void store(config::ConfigValues& values) const override;
 
@@ -82,6 +85,7 @@ private:
     Controls m_controls;
     const std::string m_programFolder;
     const std::string m_updateHost;
+    std::string m_extraCaFile;
     const platform::Clock& m_clock;
     platform::Messages& m_messages;
 };

@@ -301,6 +301,24 @@ TEST(PipeLengthLookup, RowsWithoutAUsableLengthCountAsNotFound)
     EXPECT_FALSE(lookup.pipeLength("1003"));
 }
 
+TEST(PipeLengthLookup, AnIndexOfAnotherTableIsReportedAsDamagedAndNeverUsed)
+{
+    testing_support::TempDir dir;
+    testing_support::TempDir other;
+    buildTable(dir, "2000,5\r\n1000,0.5\r\n");
+    buildTable(other, "1000,6\r\n2000,4\r\n");
+    std::filesystem::copy_file(
+        other.file("lgt.CDX"), dir.file("lgt.CDX"), std::filesystem::copy_options::overwrite_existing);
+
+    testing_support::RecordingMessages messages;
+    PipeLengthLookup lookup;
+    ASSERT_TRUE(lookup.open(dir.path(), messages));
+    EXPECT_FALSE(lookup.pipeLength("1000"));
+    EXPECT_FALSE(lookup.pipeLength("2000"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages.last().text.starts_with(platform::joinPath(dir.path(), "lgt.dbf en lgt.CDX zijn beschadigd")));
+}
+
 TEST(PipeLengthLookup, AFailedOpenShowsTheInUseMessage)
 {
     testing_support::TempDir dir;
