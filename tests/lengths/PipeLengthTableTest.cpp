@@ -167,6 +167,8 @@ TEST(PipeLengthTable, DamagedFilesFailToOpenInsteadOfCrashing)
         { good, "" }, { good, patched(index, 1, 0x7F) }, // directory root outside the file
         { good, patched(index, 0x5F8, 'X') }, // no tag MT_ARTNR
         { good, patched(index, 0x60C, 0) }, // key length 0
+        // A leaf of 8-byte entries without count bits: decoding it would shift by 64 bits.
+        { good, patched(patched(patched(index, 0x400 + 21, 0), 0x400 + 22, 0), 0x400 + 23, 8) },
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
