@@ -45,16 +45,16 @@ std::string localPath(const QString& path)
 
 } // namespace
 
-TRANSFER_TABS_XML::TRANSFER_TABS_XML(const platform::Clock& clock, QWidget* parent)
+TRANSFER_TABS_XML::TRANSFER_TABS_XML(const platform::Clock& clock, platform::Messages& messages, QWidget* parent)
     : SettingsPage(s_form.layoutName(), parent)
     , m_clock(clock)
+    , m_messages(messages)
 {
     bind(m_controls);
     m_fields = { m_controls.SLE_1, m_controls.SLE_2, m_controls.SLE_3, m_controls.SLE_4, m_controls.SLE_5,
         m_controls.SLE_6, m_controls.SLE_7, m_controls.SLE_8, m_controls.SLE_9, m_controls.SLE_10, m_controls.SLE_11,
         m_controls.SLE_12, m_controls.SLE_13, m_controls.SLE_14, m_controls.SLE_15, m_controls.SLE_16,
         m_controls.SLE_17 };
-    m_messages.setOwner(this);
     for (QLineEdit* edit : m_fields) {
         edit->installEventFilter(this);
     }
