@@ -117,7 +117,6 @@ void TRANSFER::openingSequence()
         orderinfo::restoreSetAsideOrderkop(m_workFolder);
         platform::removeLeftoverTemporaries(m_workFolder);
     }
-    platform::removeLeftoverTemporaries(platform::dataFolder(m_programFolder));
     showOrderInfoState();
     if (m_settings.isBelgian()) {
         runLengthsUpdateCheck();

@@ -45,7 +45,7 @@ void IcmMailCommand::run()
         return;
     }
     const WorkFolderLock lock(m_context);
-    if (!lock.isHeld()) {
+    if (!lock.mayRun()) {
         return;
     }
     try {

@@ -28,7 +28,7 @@ void SendOrderCommand::run()
         return;
     }
     const WorkFolderLock lock(m_context);
-    if (!lock.isHeld()) {
+    if (!lock.mayRun()) {
         return;
     }
     try {

@@ -6,7 +6,7 @@ namespace commands {
 
 WorkFolderLock::WorkFolderLock(const CommandContext& context)
 {
-    if (!m_lock.lock(pathFor(context.workFolder))) {
+    if (!m_lock.lock(pathFor(context.workFolder)) && m_lock.isHeldElsewhere()) {
         context.messages.error("Transvo verwerkt al een order of e-mail in de map " + context.workFolder
             + " (in een ander venster). Probeer het opnieuw wanneer die klaar is.");
     }

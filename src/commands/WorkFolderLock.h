@@ -14,7 +14,9 @@ class WorkFolderLock
 public:
     explicit WorkFolderLock(const CommandContext& context);
 
-    bool isHeld() const { return m_lock.isLocked(); }
+    // False while another instance's command holds the work folder. A lock that cannot be
+    // taken at all (no work folder yet) stops nothing: the command then reports what fails.
+    bool mayRun() const { return m_lock.isLocked() || !m_lock.isHeldElsewhere(); }
 
     // The lock file of the work folder.
     static std::string pathFor(const std::string& workFolder);

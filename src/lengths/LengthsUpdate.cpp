@@ -41,6 +41,8 @@ bool LengthsUpdate::run()
     m_version.clear();
     m_listRows = 0;
     m_progress.clearPipeline();
+    // What an update stopped mid-write left in the folder it rewrites.
+    platform::removeLeftoverTemporaries(m_dataFolder);
     download();
     if (!m_failed) {
         rebuild();

@@ -347,6 +347,7 @@ bool ExclusiveLock::lock(const std::string& path)
     HANDLE handle = CreateFileW(
         toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
+        m_heldElsewhere = GetLastError() == ERROR_SHARING_VIOLATION;
         return false;
     }
     m_handle = handle;
@@ -637,6 +638,7 @@ bool ExclusiveLock::lock(const std::string& path)
     }
     // flock belongs to the open file: a second open here conflicts like another process.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        m_heldElsewhere = errno == EWOULDBLOCK;
         ::close(fd);
         return false;
     }

@@ -92,8 +92,12 @@ public:
 
     bool lock(const std::string& path);
     bool isLocked() const;
+    // After a failed lock(): true when someone else holds the lock, false when the file could
+    // not be opened at all.
+    bool isHeldElsewhere() const { return m_heldElsewhere; }
 
 private:
+    bool m_heldElsewhere = false;
 #ifdef _WIN32
     void* m_handle = nullptr;
 #else
