@@ -26,9 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const lengths::UpdateList list = lengths::parseUpdateList(bytes);
+    // The article field of the installed tables is 13 characters wide.
+    const lengths::UpdateList list = lengths::parseUpdateList(bytes, 13);
 
     require(list.csv.size() <= bytes.size() + list.rows);
+    require(list.rows <= lengths::kMaxRows);
     if (list.fault != lengths::UpdateList::Fault::InvalidVersionLine) {
         require(list.version.size() == lengths::kVersionLength);
         require(lengths::isVersionLine(lengths::firstLine(bytes)));

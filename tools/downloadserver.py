@@ -3,20 +3,26 @@
 /be/transvo/lgt.csv over plain HTTP on loopback.
 
     downloadserver.py --port 0 --port-file PORTFILE [--mode MODE | --file PATH] [--log LOGFILE]
+                      [--cert-dir DIR]
 
 --port 0 picks a free port; the port actually bound is written to PORTFILE (written aside and
 renamed, so a reader never sees half a number). --file serves that file's bytes, read anew at
 every request so a test can change the list between requests; a missing file answers 404.
 --mode serves one of the built-in cases below. --log appends one line per request:
-"<method> <path>\t<User-Agent>". Any other path answers 404.
+"<method> <path>\t<User-Agent>". Any other path answers 404. --cert-dir serves over TLS with the
+test CA's loopback certificate in DIR (made there by testca.py when missing).
 """
 
 import argparse
 import http.server
 import os
 import socket
+import ssl
 import sys
 import threading
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import testca  # noqa: E402
 
 VERSION = "2026-11-30"
 GOOD_ROWS = (
@@ -44,10 +50,16 @@ MODES = {
     "blank-line": _list("# Versie --->" + VERSION, GOOD_ROWS[:3] + ("",) + GOOD_ROWS[3:]),
     "version-only": _list("# Versie --->" + VERSION, ()),
     "empty": b"",
+    # Tampered lists: each would make an order wrong if the table took it.
+    "tiny-length": _list("# Versie --->" + VERSION, GOOD_ROWS[:3] + ("12345680,0.001",) + GOOD_ROWS[3:]),
+    "long-length": _list("# Versie --->" + VERSION, GOOD_ROWS + ("12345680,250",)),
+    "long-article": _list("# Versie --->" + VERSION, GOOD_ROWS + ("12345678901234,5",)),
+    "too-many-rows": _list("# Versie --->" + VERSION, [f"{10000000 + i},6" for i in range(100001)]),
 }
 # Cases that are not a body: "404" answers Not Found, "drop" closes the connection without a
-# reply, "truncated" promises more bytes than it sends and then closes.
-SPECIAL_MODES = ("404", "drop", "truncated")
+# reply, "truncated" promises more bytes than it sends and then closes, "stalls" sends the first
+# 8 KB of a long list and then nothing more until the client gives up.
+SPECIAL_MODES = ("404", "drop", "truncated", "stalls")
 LIST_PATH = "/be/transvo/lgt.csv"
 
 
@@ -114,6 +126,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.flush()
             self._drop()
             return
+        if self.server.mode == "stalls":
+            body = MODES["too-many-rows"]
+            self.send_response(200)
+            self.send_header("Content-Type", "text/csv")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body[:8192])
+            self.wfile.flush()
+            # Waits for the client to close; whatever it sends ends the wait.
+            self.connection.recv(1)
+            self.close_connection = True
+            return
         body = self._body()
         if body is None:
             self._send(404, b"<html><body><h1>404 Not Found</h1></body></html>\r\n")
@@ -142,9 +166,15 @@ def main():
     parser.add_argument("--mode", default="good", choices=sorted(list(MODES) + list(SPECIAL_MODES)))
     parser.add_argument("--file", help="serve this file, read at every request")
     parser.add_argument("--log", help="append one line per request to this file")
+    parser.add_argument("--cert-dir", help="serve over TLS with the test certificate in this folder")
     args = parser.parse_args()
 
     server = Server(("127.0.0.1", args.port), Handler)
+    if args.cert_dir:
+        testca.ensure(args.cert_dir)
+        tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        tls.load_cert_chain(os.path.join(args.cert_dir, "server.pem"), os.path.join(args.cert_dir, "server.key"))
+        server.socket = tls.wrap_socket(server.socket, server_side=True)
     server.mode = args.mode
     server.file_path = args.file
     server.log_path = args.log

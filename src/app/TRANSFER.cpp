@@ -4,11 +4,13 @@
 #include "commands/IcmMailCommand.h"
 #include "commands/SendOrderCommand.h"
 #include "commands/SourceFiles.h"
+#include "commands/WorkFolderLock.h"
 #include "config/ConfigReader.h"
 #include "dialogs/INFO.h"
 #include "dialogs/TRANSFER_EXTRA.h"
 #include "dialogs/TRANSFER_TABS.h"
 #include "lengths/UpdateCheck.h"
+#include "orderinfo/Orderkop.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "ui/BusyPointer.h"
@@ -108,8 +110,14 @@ void TRANSFER::openingSequence()
     const bool mails = m_settings.ICM == "ML" && m_settings.Schema == "ICM";
     m_controls.PBT_SENDORDER->setVisible(!mails);
     m_controls.PBT_MAIL->setVisible(mails);
+    // What a stopped run left behind is cleared only while no other instance runs a command on
+    // this work folder: there it may be that command's work in progress.
+    if (platform::ExclusiveLock lock; lock.lock(commands::WorkFolderLock::pathFor(m_workFolder))) {
+        deleteLeftoverDocument();
+        orderinfo::restoreSetAsideOrderkop(m_workFolder);
+        platform::removeLeftoverTemporaries(m_workFolder);
+    }
     showOrderInfoState();
-    deleteLeftoverDocument();
     if (m_settings.isBelgian()) {
         runLengthsUpdateCheck();
     }
@@ -147,7 +155,7 @@ void TRANSFER::deleteLeftoverDocument()
 void TRANSFER::runLengthsUpdateCheck()
 {
     ui::BusyPointer busy;
-    lengths::UpdateCheck(m_programFolder, m_deployment.lengthsCheck, m_clock, m_messages).run();
+    lengths::UpdateCheck(m_programFolder, m_deployment.lengthsCheck, m_clock, m_messages, m_deployment.tlsCaFile).run();
 }
 
 void TRANSFER::showShopChoice()
@@ -278,8 +286,8 @@ void TRANSFER::PBT_EXTRA()
 void TRANSFER::showSettings()
 {
     ui::runModal<TRANSFER_TABS>(this,
-        TRANSFER_TABS::Context {
-            m_settings, m_workFolder, m_programFolder, m_deployment.lengthsUpdate, m_clock, m_messages });
+        TRANSFER_TABS::Context { m_settings, m_workFolder, m_programFolder, m_deployment.lengthsUpdate, m_clock,
+            m_messages, m_deployment.tlsCaFile });
 }
 
 void TRANSFER::showInfo()

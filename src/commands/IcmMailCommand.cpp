@@ -1,7 +1,11 @@
 #include "commands/IcmMailCommand.h"
 
+#include "commands/WorkFolderLock.h"
 #include "platform/Files.h"
 #include "transfer/SENDMAIL.h"
+
+#include <new>
+#include <optional>
 
 namespace commands {
 
@@ -40,6 +44,24 @@ void IcmMailCommand::run()
         messages.message("Geen bestanden in selectie.", kCaption, platform::MessageIcon::Information);
         return;
     }
+    const WorkFolderLock lock(m_context);
+    if (!lock.mayRun()) {
+        return;
+    }
+    try {
+        mail(files);
+    } catch (const std::bad_alloc&) {
+        reportOutOfMemory(messages);
+    }
+}
+
+void IcmMailCommand::mail(const std::vector<std::string>& files)
+{
+    platform::Messages& messages = m_context.messages;
+    std::vector<std::optional<platform::FileStamp>> read;
+    for (const std::string& path : files) {
+        read.push_back(platform::fileStamp(path));
+    }
     if (!send(files)) {
         messages.error("ERROR mail niet verzonden.");
         return;
@@ -47,7 +69,7 @@ void IcmMailCommand::run()
     messages.message(std::to_string(files.size()) + " bestand(en) verzonden naar VARO", kCaption,
         platform::MessageIcon::Information);
     if (m_context.settings.Bestand_del == "YES") {
-        deleteSent(files);
+        deleteSent(files, read);
     }
     m_view.refillList();
     // The refill ticks the first file; with the sent files kept in the folder, a second press
@@ -63,10 +85,16 @@ bool IcmMailCommand::send(const std::vector<std::string>& files)
         "ICM-bestand(en) in bijlage.", settings.ICM_email, &files, settings.ICM_naam);
 }
 
-void IcmMailCommand::deleteSent(const std::vector<std::string>& files)
+void IcmMailCommand::deleteSent(
+    const std::vector<std::string>& files, const std::vector<std::optional<platform::FileStamp>>& read)
 {
-    for (const std::string& path : files) {
-        if (!platform::removeFile(path)) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        // A file written anew while the message went out was not mailed in this form.
+        if (const auto now = platform::fileStamp(files[i]); read[i] && now && *now != *read[i]) {
+            m_context.messages.message(
+                "Bestand " + files[i] + " is gewijzigd sinds het verzonden werd en is niet gewist.", kCaption,
+                platform::MessageIcon::Warning);
+        } else if (!platform::removeFile(files[i])) {
             m_context.messages.error("Bestand niet gewist.");
         }
     }

@@ -2,7 +2,9 @@
 
 #include "commands/CommandContext.h"
 #include "commands/CommandView.h"
+#include "platform/Files.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,8 +21,10 @@ public:
     void run();
 
 private:
+    void mail(const std::vector<std::string>& files);
     bool send(const std::vector<std::string>& files);
-    void deleteSent(const std::vector<std::string>& files);
+    // Each file only while it is still the one that was stamped before the message went out.
+    void deleteSent(const std::vector<std::string>& files, const std::vector<std::optional<platform::FileStamp>>& read);
 
     const CommandContext& m_context;
     CommandView& m_view;

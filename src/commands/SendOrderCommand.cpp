@@ -1,10 +1,14 @@
 #include "commands/SendOrderCommand.h"
 
+#include "commands/WorkFolderLock.h"
 #include "lengths/PipeLengthLookup.h"
+#include "orderinfo/Orderkop.h"
 #include "platform/Files.h"
 #include "platform/OpenUrl.h"
 #include "platform/Paths.h"
 #include "transfer/OrderUpload.h"
+
+#include <new>
 
 namespace commands {
 
@@ -23,11 +27,28 @@ void SendOrderCommand::run()
         messages.message("Meerdere bestanden niet mogelijk", "Konekta", platform::MessageIcon::Information);
         return;
     }
-    // Nothing ticked: the reader gets an empty path and writes nothing.
-    const std::string sourcePath = ticked.empty() ? std::string() : ticked.front();
+    const WorkFolderLock lock(m_context);
+    if (!lock.mayRun()) {
+        return;
+    }
+    try {
+        send(ticked.empty() ? std::string() : ticked.front());
+    } catch (const std::bad_alloc&) {
+        orderinfo::restoreSetAsideOrderkop(m_context.workFolder);
+        reportOutOfMemory(messages);
+    }
+}
 
+// Nothing ticked: the reader gets an empty path and writes nothing.
+void SendOrderCommand::send(const std::string& sourcePath)
+{
+    platform::Messages& messages = m_context.messages;
+    // A header set aside by a run that was stopped before its post belongs to no order yet.
+    orderinfo::restoreSetAsideOrderkop(m_context.workFolder);
+    const std::optional<platform::FileStamp> read = platform::fileStamp(sourcePath);
     convert(sourcePath);
     if (!hasDocument()) {
+        orderinfo::restoreSetAsideOrderkop(m_context.workFolder);
         messages.message("Geen data in " + sourcePath, "Transvo", platform::MessageIcon::Information);
         return;
     }
@@ -40,13 +61,16 @@ void SendOrderCommand::run()
         const std::string reply = upload.CHECK_UPLOAD();
         if (reply.empty()) {
             // The source goes only once the webshop holds the order; after a refusal or a lost
-            // connection it stays in the input folder for the next try.
-            deleteSource(sourcePath);
+            // connection it stays in the input folder for the next try, as does the header.
+            orderinfo::dropSetAsideOrderkop(m_context.workFolder);
+            deleteSource(sourcePath, read);
             reportAcceptance();
         } else {
+            orderinfo::restoreSetAsideOrderkop(m_context.workFolder);
             reportRefusal(reply);
         }
     } else {
+        orderinfo::restoreSetAsideOrderkop(m_context.workFolder);
         m_view.setSendCaption("Error");
         messages.error("Fouten bij verzenden order.");
     }
@@ -71,12 +95,17 @@ bool SendOrderCommand::hasDocument() const
     return platform::fileSize(platform::joinPath(m_context.workFolder, "dtbs.xml")) > 0;
 }
 
-void SendOrderCommand::deleteSource(const std::string& sourcePath)
+void SendOrderCommand::deleteSource(const std::string& sourcePath, const std::optional<platform::FileStamp>& read)
 {
     if (m_context.settings.Bestand_del != "YES") {
         return;
     }
-    if (!platform::removeFile(sourcePath)) {
+    // An export that reuses the name may have written the next order meanwhile; only the file
+    // that was sent may go.
+    if (const auto now = platform::fileStamp(sourcePath); read && now && *now != *read) {
+        m_context.messages.message("Bestand " + sourcePath + " is gewijzigd sinds het gelezen werd en is niet gewist.",
+            "Upload order", platform::MessageIcon::Warning);
+    } else if (!platform::removeFile(sourcePath)) {
         m_context.messages.error("Bestand " + sourcePath + " niet gewist.");
     }
     m_view.refillList();

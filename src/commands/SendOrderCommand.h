@@ -3,7 +3,9 @@
 #include "commands/CommandContext.h"
 #include "commands/CommandView.h"
 #include "convert/Conversion.h"
+#include "platform/Files.h"
 
+#include <optional>
 #include <string>
 
 namespace commands {
@@ -17,14 +19,17 @@ public:
     // conversion is the window's own: the order it holds lives as long as the window.
     SendOrderCommand(const CommandContext& context, CommandView& view, convert::Conversion& conversion);
 
+    // Does nothing but say so while another command runs on the same work folder.
     void run();
 
 private:
+    void send(const std::string& sourcePath);
     // Converts the source into dtbs.xml; the pipe-length table is open only meanwhile.
     void convert(const std::string& sourcePath);
     bool hasDocument() const;
     // After the webshop accepted the order: the source file goes when so configured.
-    void deleteSource(const std::string& sourcePath);
+    // Only while it is still the file that was read (stamped before the conversion).
+    void deleteSource(const std::string& sourcePath, const std::optional<platform::FileStamp>& read);
     void reportAcceptance();
     void reportRefusal(const std::string& reply);
 

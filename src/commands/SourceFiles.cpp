@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include "platform/WideText.h"
+
+#include <windows.h>
 #endif
 
 #include <algorithm>
@@ -61,8 +63,9 @@ std::pair<std::string, std::string> writeStamp(std::time_t written)
     return { time, platform::formatDate(local.date) };
 }
 
-// An ordinary file, or a link to one, with its last write. Hidden files (a leading dot) and
-// sockets, pipes, devices and dangling links are nobody's orders.
+// An ordinary file with its last write. Hidden files (a leading dot), sockets, pipes, devices
+// and links are nobody's orders; a link would also make the ICM e-mail mail its target, which
+// may lie anywhere the user can read.
 bool isListedFile(const std::string& name, const std::string& path, std::time_t& written)
 {
     if (name.empty() || name.front() == '.') {
@@ -73,14 +76,16 @@ bool isListedFile(const std::string& name, const std::string& path, std::time_t&
     struct _stat64 info
     {
     };
-    if (::_wstat64(platform::toWide(path).c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+    const DWORD attributes = GetFileAttributesW(platform::toWide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
+        || ::_wstat64(platform::toWide(path).c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
         return false;
     }
 #else
     struct stat info
     {
     };
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return false;
     }
 #endif

@@ -45,6 +45,12 @@ bool Conversion::convert(const std::string& schema, const std::string& sourcePat
     if (entry == std::end(readers)) {
         return false;
     }
+    // Checked before anything is read: a source this large is no order, and reading it whole
+    // (and the document it makes, several times its size) could exhaust the memory.
+    if (!sourcePath.empty() && platform::fileSize(sourcePath) > kMaxSourceBytes) {
+        m_messages.error("Bronbestand " + sourcePath + " is te groot (meer dan 256 MB).");
+        return true;
+    }
     // The run's table is closed by the caller right after the run, so it is not kept beyond it.
     PipeLengths* const kept = m_pipeLengths;
     if (lengths != nullptr) {
@@ -75,6 +81,21 @@ const std::string kOrderType = "new";
 const std::string kCurrency = "0";
 const std::string kShippingMethod = "1";
 
+// A hand-edited config.xml may hold a line break or another control character; in dtbs.xml it
+// would change what the webshop reads (an attribute's line break becomes a blank, a credential
+// no longer matches) or make the document invalid XML.
+std::string withoutControls(const std::string& value)
+{
+    std::string kept;
+    kept.reserve(value.size());
+    for (const char c : value) {
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
+            kept += c;
+        }
+    }
+    return kept;
+}
+
 } // namespace
 
 void Conversion::VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin)
@@ -85,10 +106,10 @@ void Conversion::VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin)
     };
 
     m_order.from.domain = kDomain;
-    m_order.from.Identity = m_settings.Identity;
-    m_order.from.Secret = m_settings.Secret;
+    m_order.from.Identity = withoutControls(m_settings.Identity);
+    m_order.from.Secret = withoutControls(m_settings.Secret);
 
-    m_order.request.DirectERP = m_settings.DirectERP;
+    m_order.request.DirectERP = withoutControls(m_settings.DirectERP);
     m_order.request.deploymentMode = kDeploymentMode;
 
     ORDER_HEADER& h = m_order.header;
@@ -101,8 +122,8 @@ void Conversion::VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin)
     h.Additional_reference_1 = entry(3);
     h.Additional_reference_2 = entry(4);
     h.Tel_number = entry(5);
-    h.addressID = m_settings.addressID;
-    h.lang = m_settings.lang;
+    h.addressID = withoutControls(m_settings.addressID);
+    h.lang = withoutControls(m_settings.lang);
     h.name = entry(7);
     h.DeliverTo = entry(8);
     h.Street = entry(9);
@@ -139,7 +160,9 @@ KOPLIJST Conversion::VERWERK_KOP()
             m_messages.error("Fout bij openen bestand " + path + " " + error);
         }
     }
-    if (platform::fileExists(path) && !platform::removeFile(path)) {
+    // Set aside, not deleted: should the order not reach the webshop, the next try must carry the
+    // same header (see restoreSetAsideOrderkop).
+    if (platform::fileExists(path) && !platform::renameFile(path, orderinfo::orderkopAsidePath(m_workFolder))) {
         m_messages.error("Fout: orderkop.txt niet gewist na verwerking.");
     }
     return header;
@@ -186,6 +209,17 @@ std::optional<std::string> Conversion::openSource(const std::string& sourcePath)
     auto bytes = platform::readFile(sourcePath);
     if (!bytes) {
         m_messages.error("Fout bij openen bronbestand " + sourcePath);
+        return bytes;
+    }
+    // Every line end counts, a lone CR too (the readers split on it).
+    std::size_t lines = 0;
+    for (std::size_t at = 0; at < bytes->size(); ++at) {
+        const char c = (*bytes)[at];
+        lines += c == '\n' || (c == '\r' && (at + 1 == bytes->size() || (*bytes)[at + 1] != '\n')) ? 1 : 0;
+    }
+    if (lines > kMaxSourceLines) {
+        m_messages.error("Bronbestand " + sourcePath + " heeft te veel regels (meer dan een miljoen).");
+        return std::nullopt;
     }
     return bytes;
 }

@@ -30,6 +30,7 @@
 #include "platform/Messages.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,10 @@ namespace convert {
 class Conversion
 {
 public:
+    // Larger sources are refused with an error box before they are read whole.
+    static constexpr std::uint64_t kMaxSourceBytes = 256ull * 1024 * 1024;
+    static constexpr std::size_t kMaxSourceLines = 1'000'000;
+
     // lengths is the pipe-length table every run of this conversion reads (nullptr: none, every
     // article then counts as not found); a single run may be given its own table instead.
     Conversion(const config::Settings& settings, std::string workFolder, platform::Messages& messages,
@@ -63,7 +68,8 @@ public:
     void VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin = TextOrigin::Windows1252);
     // Writes dtbs.xml from the order and empties the lines; on failure reports it and keeps them.
     void VERWERK_MAG();
-    // The lines of orderkop.txt, trimmed; empty without the file. Deletes the file.
+    // The lines of orderkop.txt, trimmed; empty without the file. Sets the file aside (see
+    // orderinfo::restoreSetAsideOrderkop).
     KOPLIJST VERWERK_KOP();
     // The number of whole pipes for a quantity in metres when the key is in the table with a
     // length above 0; the quantity unchanged otherwise.

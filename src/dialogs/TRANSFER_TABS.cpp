@@ -29,11 +29,12 @@ void TRANSFER_TABS::appendPages()
 {
     auto* schema = new TRANSFER_TABS_SCH(
         m_context.programFolder, m_context.lengthsUpdateHost, m_context.clock, m_context.messages);
+    schema->setExtraCaFile(m_context.tlsCaFile);
     auto* separator = new TRANSFER_TABS_DEL;
     auto* scanner = new TRANSFER_TABS_MC1000;
     auto* folders = new TRANSFER_TABS_MAP;
     auto* icm = new TRANSFER_TABS_ICM(m_context.messages);
-    auto* xml = new TRANSFER_TABS_XML(m_context.clock);
+    auto* xml = new TRANSFER_TABS_XML(m_context.clock, m_context.messages);
 
     struct Tab
     {

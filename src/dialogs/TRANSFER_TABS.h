@@ -32,6 +32,7 @@ public:
         std::string lengthsUpdateHost; // host[:port] of the pipe-length update
         const platform::Clock& clock;
         platform::Messages& messages;
+        std::string tlsCaFile = {}; // extra PEM bundle for an https update host
     };
 
     TRANSFER_TABS(QWidget* owner, const Context& context);

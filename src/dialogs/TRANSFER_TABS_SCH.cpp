@@ -65,7 +65,7 @@ bool TRANSFER_TABS_SCH::PBT_REFRESH()
 {
     ui::BusyPointer busy;
     // A fresh run every time: a table held by another copy of the program fails this run only.
-    lengths::LengthsUpdate update(m_programFolder, m_updateHost, m_clock, m_messages, *this);
+    lengths::LengthsUpdate update(m_programFolder, m_updateHost, m_clock, m_messages, *this, m_extraCaFile);
     return !update.run();
 }
 

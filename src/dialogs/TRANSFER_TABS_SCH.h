@@ -23,6 +23,9 @@ public:
     TRANSFER_TABS_SCH(std::string programFolder, std::string updateHost, const platform::Clock& clock,
         platform::Messages& messages, QWidget* parent = nullptr);
 
+    // A PEM bundle trusted besides the system's CAs when the update host is https.
+    void setExtraCaFile(std::string path) { m_extraCaFile = std::move(path); }
+
     void fill(const config::Settings& settings) override;
 
     // Runs the pipe-length update. Returns true when any step failed.
@@ -62,6 +65,7 @@ private:
     QList<QLabel*> m_brokenSteps;
     const std::string m_programFolder;
     const std::string m_updateHost;
+    std::string m_extraCaFile;
     const platform::Clock& m_clock;
     platform::Messages& m_messages;
 };

@@ -46,16 +46,16 @@ std::string localPath(const QString& path)
 
 } // namespace
 
-TRANSFER_TABS_XML::TRANSFER_TABS_XML(const platform::Clock& clock, QWidget* parent)
+TRANSFER_TABS_XML::TRANSFER_TABS_XML(const platform::Clock& clock, platform::Messages& messages, QWidget* parent)
     : SettingsPage(s_form.layoutName(), parent)
     , m_clock(clock)
+    , m_messages(messages)
 {
     bind(m_controls);
     m_fields = ui::builtControls<QLineEdit>(this, layout().numbered(QStringLiteral("SLE_"), kFields));
     if (m_fields.size() != kFields) {
         qFatal("%s: the edits SLE_1 to SLE_%d are not all there", qPrintable(layout().source()), kFields);
     }
-    m_messages.setOwner(this);
     for (QLineEdit* edit : m_fields) {
         edit->installEventFilter(this);
     }

@@ -2,8 +2,8 @@
 
 #include "dialogs/SettingsPage.h"
 #include "platform/Clock.h"
+#include "platform/Messages.h"
 #include "ui/ControlSet.h"
-#include "ui/QtMessages.h"
 #include "xml/TagList.h"
 
 #include <QLabel>
@@ -25,7 +25,7 @@ public:
     static constexpr int kFields = 17;
 
     // clock gives the default delivery date the mapping check shows.
-    explicit TRANSFER_TABS_XML(const platform::Clock& clock, QWidget* parent = nullptr);
+    TRANSFER_TABS_XML(const platform::Clock& clock, platform::Messages& messages, QWidget* parent = nullptr);
 
     // The element paths of the last sample read, in the order first found.
     const std::vector<std::string>& tags() const { return m_tags.paths(); }
@@ -71,7 +71,7 @@ private:
     const platform::Clock& m_clock;
     Controls m_controls;
     QList<QLineEdit*> m_fields; // SLE_1 .. SLE_17, the edits of XML_1 .. XML_17
-    ui::QtMessages m_messages;
+    platform::Messages& m_messages;
     xml::TagList m_tags;
     QString m_sample; // the last sample read, which the mapping check runs on
 };

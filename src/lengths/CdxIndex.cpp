@@ -408,7 +408,9 @@ const CdxIndex::Leaf& CdxIndex::leaf(std::uint32_t page, std::uint16_t keyLength
     const std::uint32_t trailingMask = static_cast<unsigned char>(m_bytes[page + 19]);
     const std::uint32_t duplicateBits = static_cast<unsigned char>(m_bytes[page + 21]);
     const std::uint32_t trailingBits = static_cast<unsigned char>(m_bytes[page + 22]);
-    if (width == 0 || width > 8 || duplicateBits + trailingBits > 8 * width
+    // Both counts need at least one bit: with none, the shift below would move a 64-bit entry by
+    // its whole width, which C++ leaves undefined.
+    if (width == 0 || width > 8 || duplicateBits == 0 || trailingBits == 0 || duplicateBits + trailingBits > 8 * width
         || kLeafHeaderSize + count * width > kPageSize) {
         return decoded;
     }

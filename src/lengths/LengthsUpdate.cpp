@@ -21,10 +21,11 @@ constexpr const char* kOrder = "MT_ARTNR";
 } // namespace
 
 LengthsUpdate::LengthsUpdate(std::string programFolder, std::string hostPort, const platform::Clock& clock,
-    platform::Messages& messages, UpdateProgress& progress)
+    platform::Messages& messages, UpdateProgress& progress, std::string extraCaFile)
     : m_programFolder(std::move(programFolder))
     , m_dataFolder(platform::dataFolder(m_programFolder))
     , m_hostPort(std::move(hostPort))
+    , m_extraCaFile(std::move(extraCaFile))
     , m_clock(clock)
     , m_messages(messages)
     , m_progress(progress)
@@ -35,16 +36,31 @@ bool LengthsUpdate::run()
 {
     m_failed = false;
     m_version.clear();
+    m_listRows = 0;
     m_progress.clearPipeline();
+    // What an update stopped mid-write left in the folder it rewrites.
+    platform::removeLeftoverTemporaries(m_dataFolder);
     download();
     if (!m_failed) {
         rebuild();
     }
-    if (!m_failed && !UpdateVersionFile(m_programFolder).write(m_version, m_clock.today(), m_messages)) {
-        m_failed = true;
+    if (!m_failed) {
+        recordVersion();
     }
     finish();
     return !m_failed;
+}
+
+// The new table is in use by now: a version that cannot be recorded is told as such, and the run
+// still ends as the success it is for the table.
+void LengthsUpdate::recordVersion()
+{
+    UpdateVersionFile versionFile(m_programFolder);
+    if (versionFile.write(m_version, m_clock.today()) != UpdateVersionFile::Recorded::InFile) {
+        m_messages.error(
+            versionFile.failureText() + "\nDe nieuwe buislengten (versie " + m_version + ") zijn wel in gebruik.");
+    }
+    m_recordedStatus = "Versie " + m_version;
 }
 
 void LengthsUpdate::showRestingState(const std::string& programFolder, UpdateProgress& progress)
@@ -63,7 +79,8 @@ void LengthsUpdate::download()
 {
     beginStep("Download");
     const std::string downloadPath = path("lgt_download.csv");
-    const platform::WriteResult stored = platform::replaceFile(downloadPath, UpdateSource(m_hostPort).fetch());
+    const platform::WriteResult stored
+        = platform::replaceFile(downloadPath, UpdateSource(m_hostPort, m_extraCaFile).fetch());
     if (!stored || platform::fileSize(downloadPath) == 0) {
         fail("Geen rechten of foutieve download");
     } else if (const std::optional<std::string> bytes = platform::readFile(downloadPath); !bytes) {
@@ -81,13 +98,19 @@ void LengthsUpdate::download()
 // matches the table in use.
 void LengthsUpdate::acceptList(std::string_view bytes)
 {
-    const UpdateList list = parseUpdateList(bytes);
-    if (list.fault == UpdateList::Fault::InvalidVersionLine) {
+    const UpdateList list = parseUpdateList(bytes, articleWidth());
+    if (list.fault == UpdateList::Fault::InvalidVersionLine || list.fault == UpdateList::Fault::Implausible) {
         fail("Ongeldige tekens in dowload");
         return;
     }
     if (list.fault == UpdateList::Fault::MissingComma) {
         fail("Ontbrekende tekens in dowload");
+        return;
+    }
+    m_listRows = list.rows;
+    // A list without rows would empty lgt.csv, which still matches the table in use.
+    if (list.rows == 0) {
+        m_version = list.version;
         return;
     }
     if (const platform::WriteResult written = platform::replaceFile(path("lgt.csv"), list.csv); !written) {
@@ -147,7 +170,7 @@ void LengthsUpdate::fill(PipeLengthTable& aside)
 {
     beginStep("Update");
     const std::string csvPath = path("lgt.csv");
-    if (!platform::fileExists(csvPath) || platform::fileSize(csvPath) == 0) {
+    if (m_listRows == 0 || !platform::fileExists(csvPath) || platform::fileSize(csvPath) == 0) {
         fail(path("lgt.csv bestand niet gevonden."));
         return;
     }
@@ -213,9 +236,7 @@ void LengthsUpdate::finish()
     if (!m_failed) {
         m_progress.setStatus("Gereed");
         m_progress.showEnd(true);
-        UpdateVersionFile versionFile(m_programFolder);
-        versionFile.read();
-        m_progress.setStatus(versionFile.statusText());
+        m_progress.setStatus(m_recordedStatus);
     } else {
         m_progress.showEnd(false);
         m_progress.setStatus("Error");
@@ -241,6 +262,12 @@ void LengthsUpdate::fail(const std::string& text)
 {
     m_messages.error(text);
     m_failed = true;
+}
+
+std::size_t LengthsUpdate::articleWidth() const
+{
+    const auto fields = PipeLengthTable::fieldsOf(path("lgt.dbf"));
+    return fields && !fields->empty() && fields->front().type == 'C' ? fields->front().width : 0;
 }
 
 std::string LengthsUpdate::path(const std::string& name) const

@@ -23,8 +23,9 @@ class PipeLengthTable;
 class LengthsUpdate
 {
 public:
+    // extraCaFile: a PEM bundle trusted besides the system's CAs for an https update host.
     LengthsUpdate(std::string programFolder, std::string hostPort, const platform::Clock& clock,
-        platform::Messages& messages, UpdateProgress& progress);
+        platform::Messages& messages, UpdateProgress& progress, std::string extraCaFile = {});
 
     // The pause after each step's status text, so the user can follow the steps; 500 ms unless
     // set.
@@ -48,6 +49,7 @@ private:
     void fill(PipeLengthTable& aside);
     void index(PipeLengthTable& aside);
     void replaceTable(PipeLengthTable& original);
+    void recordVersion();
     void finish();
 
     void beginStep(const std::string& status);
@@ -55,10 +57,14 @@ private:
     void fail(const std::string& text);
     std::string path(const std::string& name) const;
     void removeAsideFiles() const;
+    // The width of the installed table's article field; 0 when it cannot be read (the clear
+    // step then fails on that table anyway).
+    std::size_t articleWidth() const;
 
     std::string m_programFolder;
     std::string m_dataFolder; // where the files it rewrites lie
     std::string m_hostPort;
+    std::string m_extraCaFile;
     const platform::Clock& m_clock;
     platform::Messages& m_messages;
     UpdateProgress& m_progress;
@@ -67,6 +73,8 @@ private:
 
     bool m_failed = false;
     std::string m_version; // of the accepted list
+    std::size_t m_listRows = 0;
+    std::string m_recordedStatus; // the status after success: the version now in use
 };
 
 } // namespace lengths

@@ -25,11 +25,16 @@ public:
 
     // MT_LENGT of the first row in key order whose MT_ARTNR begins with the key. A row whose
     // length is zero, negative or no number cannot turn metres into pipes and counts as not
-    // found, as does everything while the table is not open.
+    // found, as does everything while the table is not open. A hit on a row that does not hold
+    // the key means table and index do not belong together: it is reported once (after open())
+    // as a damaged table, and nothing is found in it any more.
     std::optional<double> pipeLength(const std::string& key) override;
 
 private:
     PipeLengthTable m_table;
+    platform::Messages* m_messages = nullptr;
+    std::string m_folder;
+    bool m_damaged = false;
 };
 
 } // namespace lengths

@@ -6,10 +6,11 @@
 
 namespace lengths {
 
-UpdateCheck::UpdateCheck(
-    std::string programFolder, std::string hostPort, const platform::Clock& clock, platform::Messages& messages)
+UpdateCheck::UpdateCheck(std::string programFolder, std::string hostPort, const platform::Clock& clock,
+    platform::Messages& messages, std::string extraCaFile)
     : m_programFolder(std::move(programFolder))
     , m_hostPort(std::move(hostPort))
+    , m_extraCaFile(std::move(extraCaFile))
     , m_clock(clock)
     , m_messages(messages)
 {
@@ -33,7 +34,7 @@ UpdateCheck::Outcome UpdateCheck::run()
         return Outcome::NotDue;
     }
 
-    const std::string received = UpdateSource(m_hostPort).fetch();
+    const std::string received = UpdateSource(m_hostPort, m_extraCaFile).fetchBeginning();
     const std::string_view line = firstLine(received).substr(0, kVersionMarker.size() + kVersionLength);
     if (!isVersionLine(line)) {
         m_messages.error("Updatecontrole mislukt !");
@@ -51,7 +52,9 @@ UpdateCheck::Outcome UpdateCheck::run()
             "Nieuwe updates beschikbaar", platform::MessageIcon::Information);
         return Outcome::NewVersion;
     }
-    versionFile.write(published, today, m_messages);
+    if (versionFile.write(published, today) == UpdateVersionFile::Recorded::Not) {
+        m_messages.error(versionFile.failureText());
+    }
     return Outcome::UpToDate;
 }
 

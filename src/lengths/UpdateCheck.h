@@ -21,8 +21,9 @@ public:
         UpToDate, // same version; lgt_versie.txt now carries today's date
     };
 
-    UpdateCheck(
-        std::string programFolder, std::string hostPort, const platform::Clock& clock, platform::Messages& messages);
+    // extraCaFile: a PEM bundle trusted besides the system's CAs for an https check host.
+    UpdateCheck(std::string programFolder, std::string hostPort, const platform::Clock& clock,
+        platform::Messages& messages, std::string extraCaFile = {});
 
     // Runs the check and returns what it did.
     Outcome run();
@@ -35,6 +36,7 @@ public:
 private:
     std::string m_programFolder;
     std::string m_hostPort;
+    std::string m_extraCaFile;
     const platform::Clock& m_clock;
     platform::Messages& m_messages;
 };

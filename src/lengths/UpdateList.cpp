@@ -1,6 +1,7 @@
 #include "lengths/UpdateList.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace lengths {
 
@@ -23,6 +24,41 @@ Line lineAt(std::string_view bytes, std::size_t pos)
     return { bytes.substr(pos, end - pos), next };
 }
 
+// A value of a row as the table's import takes it: blanks in front dropped for a quoted value,
+// the quotes removed.
+std::string_view unquoted(std::string_view value)
+{
+    const std::size_t start = value.find_first_not_of(' ');
+    if (start == std::string_view::npos || value[start] != '"') {
+        return value;
+    }
+    value.remove_prefix(start + 1);
+    return value.substr(0, value.find('"'));
+}
+
+bool isPlausibleLength(std::string_view text)
+{
+    text = unquoted(text);
+    const std::size_t start = text.find_first_not_of(' ');
+    const std::size_t end = text.find_last_not_of(' ');
+    if (start == std::string_view::npos) {
+        return false;
+    }
+    text = text.substr(start, end - start + 1);
+    double length = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), length, std::chars_format::fixed);
+    return parsed.ec == std::errc() && parsed.ptr == text.data() + text.size() && length >= kShortestPipe
+        && length <= kLongestPipe;
+}
+
+// The row holds exactly one comma.
+bool isPlausibleRow(std::string_view row, std::size_t articleWidth)
+{
+    const std::size_t comma = row.find(',');
+    const std::string_view article = unquoted(row.substr(0, comma));
+    return (articleWidth == 0 || article.size() <= articleWidth) && isPlausibleLength(row.substr(comma + 1));
+}
+
 } // namespace
 
 std::string_view firstLine(std::string_view text)
@@ -42,7 +78,7 @@ std::string versionOf(std::string_view line)
     return version;
 }
 
-UpdateList parseUpdateList(std::string_view bytes)
+UpdateList parseUpdateList(std::string_view bytes, std::size_t articleWidth)
 {
     UpdateList list;
     bool first = true;
@@ -60,6 +96,10 @@ UpdateList parseUpdateList(std::string_view bytes)
         }
         if (std::count(line.text.begin(), line.text.end(), ',') != 1) {
             list.fault = UpdateList::Fault::MissingComma;
+            return list;
+        }
+        if (list.rows == kMaxRows || !isPlausibleRow(line.text, articleWidth)) {
+            list.fault = UpdateList::Fault::Implausible;
             return list;
         }
         list.csv.append(line.text);

@@ -14,6 +14,9 @@ struct UpdateList
         None,
         InvalidVersionLine, // the first line does not start with the marker
         MissingComma, // a row without exactly one comma (a blank line included)
+        // A row the table must not take: a length that is no number or lies outside
+        // kShortestPipe..kLongestPipe, an article longer than its field, or a row past kMaxRows.
+        Implausible,
     };
 
     Fault fault = Fault::None;
@@ -28,9 +31,17 @@ struct UpdateList
 inline constexpr std::string_view kVersionMarker = "# Versie --->";
 inline constexpr std::size_t kVersionLength = 10;
 
+// The list comes over plain HTTP and its lengths divide every metre ordered: a length of 0.001
+// would turn one metre into a thousand pipes. No pipe the supplier sells lies outside these
+// bounds, and no list of theirs comes near this many rows.
+inline constexpr double kShortestPipe = 0.5;
+inline constexpr double kLongestPipe = 25.0;
+inline constexpr std::size_t kMaxRows = 100'000;
+
 // Checks the downloaded bytes line by line (CR LF, LF or CR ends a line; the last line needs
-// none) and stops at the first refused line.
-UpdateList parseUpdateList(std::string_view bytes);
+// none) and stops at the first refused line. articleWidth is the width of the table's article
+// field; 0 leaves the article length unchecked.
+UpdateList parseUpdateList(std::string_view bytes, std::size_t articleWidth = 0);
 
 // The first line of the text, without its line end.
 std::string_view firstLine(std::string_view text);

@@ -59,6 +59,29 @@ std::string orderkopText(const Orderkop& fields)
     return text;
 }
 
+std::string orderkopAsidePath(const std::string& workFolder)
+{
+    return platform::joinPath(workFolder, "orderkop_verwerkt.txt");
+}
+
+bool dropSetAsideOrderkop(const std::string& workFolder)
+{
+    const std::string aside = orderkopAsidePath(workFolder);
+    return !platform::fileExists(aside) || platform::removeFile(aside);
+}
+
+bool restoreSetAsideOrderkop(const std::string& workFolder)
+{
+    const std::string aside = orderkopAsidePath(workFolder);
+    if (!platform::fileExists(aside)) {
+        return true;
+    }
+    if (platform::fileExists(orderkopPath(workFolder))) {
+        return platform::removeFile(aside);
+    }
+    return platform::renameFile(aside, orderkopPath(workFolder));
+}
+
 std::string orderkopPath(const std::string& workFolder)
 {
     return platform::joinPath(workFolder, "orderkop.txt");

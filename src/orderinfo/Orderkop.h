@@ -50,6 +50,15 @@ std::string orderkopText(const Orderkop& fields);
 // The file's path in the work folder.
 std::string orderkopPath(const std::string& workFolder);
 
+// Where a conversion sets the file aside until the webshop has accepted the order that carries
+// it (orderkop_verwerkt.txt in the work folder).
+std::string orderkopAsidePath(const std::string& workFolder);
+// The order went: the file set aside is deleted. False when it is still there.
+bool dropSetAsideOrderkop(const std::string& workFolder);
+// The order did not go: the file set aside becomes orderkop.txt again, unless the user has
+// saved a newer orderkop.txt meanwhile, which then stays. False when it could not be moved back.
+bool restoreSetAsideOrderkop(const std::string& workFolder);
+
 // Replaces the file at path with the twelve lines, through a temporary file so that a failure
 // leaves the old file whole; the result carries the OS error text.
 platform::WriteResult writeOrderkop(const std::string& path, const Orderkop& fields);

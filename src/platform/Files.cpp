@@ -12,7 +12,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <type_traits>
@@ -145,12 +148,13 @@ struct OwnerOnlyDescriptor
     }
 };
 
-// Beside the target, so the final move stays on one volume; unique per process and call.
+// Beside the target, so the final move stays on one volume; unique per process and call, and
+// with a tick count so a name left by an earlier process of the same id is not met again.
 std::wstring temporaryName(const std::string& path)
 {
     static std::atomic<unsigned> counter { 0 };
     return toWide(path) + L".transvo-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter)
-        + L".tmp";
+        + L"-" + std::to_wstring(GetTickCount64()) + L".tmp";
 }
 
 } // namespace
@@ -245,9 +249,17 @@ WriteResult replaceFileWith(const std::string& path, const std::function<void(By
         }
         security.lpSecurityDescriptor = ownerOnly.descriptor;
     }
-    const std::wstring temp = temporaryName(path);
-    HANDLE raw = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, access == Access::OwnerOnly ? &security : nullptr,
-        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring temp;
+    HANDLE raw = INVALID_HANDLE_VALUE;
+    // A name that exists already (left by a process that was stopped) is skipped, not an error.
+    for (int attempt = 0; attempt < 100 && raw == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = temporaryName(path);
+        raw = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, access == Access::OwnerOnly ? &security : nullptr, CREATE_NEW,
+            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (raw == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
+            break;
+        }
+    }
     if (raw == INVALID_HANDLE_VALUE) {
         result.osError = lastErrorText();
         return result;
@@ -277,6 +289,74 @@ WriteResult replaceFileWith(const std::string& path, const std::function<void(By
     }
     result.ok = true;
     return result;
+}
+
+std::optional<FileStamp> fileStamp(const std::string& path)
+{
+    Handle file(CreateFileW(toWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (file.get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.get(), &info)
+        || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    FileStamp stamp;
+    stamp.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp.modified = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime);
+    stamp.device = info.dwVolumeSerialNumber;
+    stamp.identity = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return stamp;
+}
+
+void removeLeftoverTemporaries(const std::string& folder)
+{
+    WIN32_FIND_DATAW found {};
+    HANDLE search = FindFirstFileW(toWide(folder + "\\*.transvo-*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    FILETIME now {};
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& time) {
+        return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    constexpr std::uint64_t kHour = 3600ull * 10'000'000ull; // FILETIME counts 100 ns
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0
+            && ticks(now) - ticks(found.ftLastWriteTime) > kHour) {
+            DeleteFileW((toWide(folder) + L"\\" + found.cFileName).c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+ExclusiveLock::~ExclusiveLock()
+{
+    if (m_handle != nullptr) {
+        CloseHandle(m_handle);
+    }
+}
+
+bool ExclusiveLock::lock(const std::string& path)
+{
+    if (m_handle != nullptr) {
+        return true;
+    }
+    // No sharing at all: a second open, in this process or another, fails while we hold it.
+    HANDLE handle = CreateFileW(
+        toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        m_heldElsewhere = GetLastError() == ERROR_SHARING_VIOLATION;
+        return false;
+    }
+    m_handle = handle;
+    return true;
+}
+
+bool ExclusiveLock::isLocked() const
+{
+    return m_handle != nullptr;
 }
 
 #else
@@ -317,6 +397,27 @@ std::string folderOf(const std::string& path)
 {
     const auto cut = path.find_last_of('/');
     return cut == std::string::npos ? std::string(".") : path.substr(0, cut == 0 ? 1 : cut);
+}
+
+// The umask is process-wide and can only be read by setting it; set and reset while another
+// thread creates a file, that file would get mode 0666. Read once, before main and any thread.
+const mode_t kUmask = [] {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}();
+
+constexpr const char* kTemporaryPrefix = ".transvo-";
+
+// A rename is on disk only once its folder is: without this, a crash right after it may bring
+// back the old file, or neither.
+void syncFolderOf(const std::string& path)
+{
+    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 // Writes all bytes, retrying short writes and interrupted calls.
@@ -434,6 +535,7 @@ bool removeFile(const std::string& path, std::string* error)
 bool renameFile(const std::string& from, const std::string& to, std::string* error)
 {
     if (std::rename(from.c_str(), to.c_str()) == 0) {
+        syncFolderOf(to);
         return true;
     }
     setError(error, errno);
@@ -443,7 +545,7 @@ bool renameFile(const std::string& from, const std::string& to, std::string* err
 WriteResult replaceFileWith(const std::string& path, const std::function<void(ByteSink&)>& produce, Access access)
 {
     WriteResult result;
-    std::string temp = folderOf(path) + "/.transvo-XXXXXX";
+    std::string temp = folderOf(path) + "/" + kTemporaryPrefix + "XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         result.osError = lastErrorText();
@@ -452,9 +554,7 @@ WriteResult replaceFileWith(const std::string& path, const std::function<void(By
     result.created = true;
     // mkstemp makes the file 0600; widen it for ordinary files as the umask allows.
     if (access == Access::Default) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
+        ::fchmod(fd, 0666 & ~kUmask);
     }
     FileSink sink(fd);
     produce(sink);
@@ -477,8 +577,78 @@ WriteResult replaceFileWith(const std::string& path, const std::function<void(By
         result.osError = errorText(code);
         return result;
     }
+    syncFolderOf(path);
     result.ok = true;
     return result;
+}
+
+std::optional<FileStamp> fileStamp(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    if (!statPath(path, info) || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    FileStamp stamp;
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    stamp.device = static_cast<std::uint64_t>(info.st_dev);
+    stamp.identity = static_cast<std::uint64_t>(info.st_ino);
+    return stamp;
+}
+
+void removeLeftoverTemporaries(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        struct stat info
+        {
+        };
+        const std::string path = folder + "/" + name;
+        // mkstemp's six characters follow the prefix; nothing else of ours is named so.
+        if (name.size() == std::char_traits<char>::length(kTemporaryPrefix) + 6 && name.starts_with(kTemporaryPrefix)
+            && ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && now - info.st_mtime > 3600) {
+            ::unlink(path.c_str());
+        }
+    }
+    ::closedir(dir);
+}
+
+ExclusiveLock::~ExclusiveLock()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+bool ExclusiveLock::lock(const std::string& path)
+{
+    if (m_fd >= 0) {
+        return true;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    // flock belongs to the open file: a second open here conflicts like another process.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        m_heldElsewhere = errno == EWOULDBLOCK;
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    return true;
+}
+
+bool ExclusiveLock::isLocked() const
+{
+    return m_fd >= 0;
 }
 
 #endif

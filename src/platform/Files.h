@@ -61,4 +61,48 @@ protected:
 WriteResult replaceFileWith(
     const std::string& path, const std::function<void(ByteSink&)>& produce, Access access = Access::Default);
 
+// What tells one version of a file from another: a rewrite, even in place and to the same size,
+// changes the modification time, and a replacement the file's identity.
+struct FileStamp
+{
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // in the file system's finest unit
+    std::uint64_t device = 0;
+    std::uint64_t identity = 0; // inode or file index
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+// The stamp of an ordinary file, or nothing when it does not exist or cannot be examined.
+std::optional<FileStamp> fileStamp(const std::string& path);
+
+// Removes the temporary files replaceFile leaves behind when the program is stopped mid-write,
+// in folder, when they are older than an hour (a younger one may be another instance's write in
+// progress).
+void removeLeftoverTemporaries(const std::string& folder);
+
+// An exclusive lock on a file, held from lock() until the object goes; never waits. Another
+// process (or another object here) holding it makes lock() fail. The file is created when
+// missing and stays: removing it would let two holders lock two different files.
+class ExclusiveLock
+{
+public:
+    ExclusiveLock() = default;
+    ~ExclusiveLock();
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+    bool lock(const std::string& path);
+    bool isLocked() const;
+    // After a failed lock(): true when someone else holds the lock, false when the file could
+    // not be opened at all.
+    bool isHeldElsewhere() const { return m_heldElsewhere; }
+
+private:
+    bool m_heldElsewhere = false;
+#ifdef _WIN32
+    void* m_handle = nullptr;
+#else
+    int m_fd = -1;
+#endif
+};
+
 } // namespace platform

@@ -46,8 +46,8 @@ void CHttp::close()
     m_session.reset();
 }
 
-std::string CHttp::ORDER_UPLOAD(
-    const std::string& host, const std::string& path, const std::string& data, std::uint16_t port, unsigned flags)
+std::optional<std::string> CHttp::prepare(
+    const std::string& host, const std::string& path, std::uint16_t port, unsigned flags)
 {
     const bool secure = (flags & Secure) != 0;
     if (port != 0) {
@@ -59,10 +59,31 @@ std::string CHttp::ORDER_UPLOAD(
     if (!isOpen() && !open()) {
         m_lastResponse.failure = HttpFailure::Setup;
         m_lastResponse.reason = HttpClient::describe(HttpFailure::Setup) + ".";
-        return {};
+        return std::nullopt;
     }
     m_session->setTimeouts(m_timeouts);
-    m_lastResponse = m_session->post(urlOf(secure, host, m_port, path), kUploadHeaders, data);
+    return urlOf(secure, host, m_port, path);
+}
+
+std::string CHttp::ORDER_UPLOAD(
+    const std::string& host, const std::string& path, const std::string& data, std::uint16_t port, unsigned flags)
+{
+    const std::optional<std::string> url = prepare(host, path, port, flags);
+    if (!url) {
+        return {};
+    }
+    m_lastResponse = m_session->post(*url, kUploadHeaders, data);
+    return m_lastResponse.isReceived() ? m_lastResponse.body : std::string();
+}
+
+std::string CHttp::uploadFile(
+    const std::string& host, const std::string& path, const std::string& dataPath, std::uint16_t port, unsigned flags)
+{
+    const std::optional<std::string> url = prepare(host, path, port, flags);
+    if (!url) {
+        return {};
+    }
+    m_lastResponse = m_session->postFile(*url, kUploadHeaders, dataPath);
     return m_lastResponse.isReceived() ? m_lastResponse.body : std::string();
 }
 

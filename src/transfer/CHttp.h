@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace transfer {
@@ -35,10 +36,19 @@ public:
     std::string ORDER_UPLOAD(const std::string& host, const std::string& path = {}, const std::string& data = {},
         std::uint16_t port = 0, unsigned flags = NoFlags);
 
+    // As ORDER_UPLOAD, with the data read from the file at dataPath while it is sent.
+    std::string uploadFile(const std::string& host, const std::string& path, const std::string& dataPath,
+        std::uint16_t port = 0, unsigned flags = NoFlags);
+
     const HttpResponse& lastResponse() const { return m_lastResponse; }
     std::uint16_t port() const { return m_port; }
 
 private:
+    // The address of the post, or nothing when the session cannot be opened (lastResponse()
+    // then says so).
+    std::optional<std::string> prepare(
+        const std::string& host, const std::string& path, std::uint16_t port, unsigned flags);
+
     std::string m_agentName;
     std::string m_extraCaFile;
     std::unique_ptr<HttpClient> m_session;

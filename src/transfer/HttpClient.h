@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +69,10 @@ public:
 
     void setTimeouts(HttpTimeouts timeouts) { m_timeouts = timeouts; }
     HttpTimeouts timeouts() const { return m_timeouts; }
+    // Reads at most this many body bytes of the next responses and ends the transfer there; a
+    // body cut this way counts as received (its beginning is all the caller wants). A body that
+    // ends before the limit is judged as always, a cut-off transfer included. 0: no limit.
+    void setBodyPrefix(std::size_t bytes) { m_bodyPrefix = bytes; }
 
     // GET of url ("http://host[:port]/path" or https). Returns the final response or the reason
     // nothing came.
@@ -77,6 +83,9 @@ public:
     // and no HTTP authentication. Returns the final response (interim 1xx blocks dropped) or the
     // reason nothing came.
     HttpResponse post(const std::string& url, const std::vector<std::string>& headers, const std::string& body);
+    // As post, with the body read from the file at bodyPath while it is sent, so a large body
+    // never lies in memory. A file that cannot be opened is a failure (Other) with the OS text.
+    HttpResponse postFile(const std::string& url, const std::vector<std::string>& headers, const std::string& bodyPath);
 
     // The user's text for a failure, "Geen verbinding mogelijk met de server" and the like,
     // without the host.
@@ -87,11 +96,13 @@ private:
     struct Request;
     void trustExtraCa(Handle& handle) const;
     bool configure(const Request& request) const;
-    HttpResponse perform(const std::string& url, const std::vector<std::string>* headers, const std::string* body);
+    HttpResponse perform(const std::string& url, const std::vector<std::string>* headers, const std::string* body,
+        std::FILE* upload = nullptr, std::uint64_t uploadSize = 0);
 
     std::string m_agent;
     std::string m_extraCaFile;
     HttpTimeouts m_timeouts;
+    std::size_t m_bodyPrefix = 0;
     std::unique_ptr<Handle> m_handle;
 };
 

@@ -55,8 +55,6 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
     m_failureReason.clear();
     m_responseHeader.clear();
 
-    std::string readError;
-    const auto body = platform::readFile(documentPath(), &readError);
     const platform::HostPort webshop
         = platform::splitHostPort(webshopFor(m_settings, m_deployment, belgianPressed), kHttpsPort);
     if (!session.open()) {
@@ -64,21 +62,16 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
         result = false;
     }
 
-    std::string page;
-    if (body) {
-        page = session.ORDER_UPLOAD(
-            webshop.host, kOrderPath, *body, static_cast<std::uint16_t>(webshop.port), CHttp::Secure);
-        const HttpResponse& response = session.lastResponse();
-        m_responseHeader = response.headerBlock;
-        if (response.statusLine().empty()) {
-            m_failureReason = response.reason;
-        }
-    } else {
-        // Without the document there is nothing to post; an empty post would only be refused.
-        m_failureReason = "Het bestand " + documentPath() + " kan niet gelezen worden: " + readError;
+    // Sent from the file as it is read: a long order's document need not lie in memory twice.
+    const std::string page = session.uploadFile(
+        webshop.host, kOrderPath, documentPath(), static_cast<std::uint16_t>(webshop.port), CHttp::Secure);
+    const HttpResponse& response = session.lastResponse();
+    m_responseHeader = response.headerBlock;
+    if (response.statusLine().empty()) {
+        m_failureReason = response.reason;
     }
 
-    m_headerWritten = writeReply(headerPath(), m_responseHeader);
+    writeReply(headerPath(), m_responseHeader);
     writeReply(pagePath(), page);
     session.close();
     return result;
@@ -86,7 +79,8 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
 
 bool OrderUpload::writeReply(const std::string& path, const std::string& bytes)
 {
-    const platform::WriteResult written = platform::replaceFile(path, bytes);
+    // The reply may echo the order, password included.
+    const platform::WriteResult written = platform::replaceFile(path, bytes, platform::Access::OwnerOnly);
     if (!written) {
         m_messages.error("Fout bij aanmaken bestand " + path + " " + written.osError);
         return false;
@@ -109,7 +103,9 @@ std::string replyText(std::string_view header, const std::string& noAnswerReason
 
 std::string OrderUpload::CHECK_UPLOAD() const
 {
-    if (m_posted && !m_headerWritten) {
+    // After a post its own response counts: Header2.txt may meanwhile hold another post's reply
+    // (a second instance of the program on the same work folder).
+    if (m_posted) {
         return replyText(m_responseHeader, m_failureReason);
     }
     const std::string path = headerPath();

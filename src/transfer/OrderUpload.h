@@ -37,7 +37,8 @@ public:
     // not be opened at the first attempt; the post is tried all the same.
     bool ORDER_VERZENDEN(bool belgianPressed);
 
-    // The reply text: empty when the webshop answered "HTTP/1.1 200 OK"; otherwise
+    // The reply text of the post just made (of Header2.txt when none was made here): empty when
+    // the webshop answered "HTTP/1.1 200 OK"; otherwise
     // "Webshop geeft volgende melding:", LF, the status line, LF, LF. When no answer came at all
     // the text starts the same and gives the reason instead of a status line, so it can never be
     // taken for an acceptance.
@@ -57,9 +58,6 @@ private:
     HttpTimeouts m_timeouts;
 
     bool m_posted = false;
-    // A Header2.txt that could not be replaced still holds the previous reply; the check must
-    // then judge the reply just received instead.
-    bool m_headerWritten = false;
     std::string m_responseHeader;
     // Why the last post got no answer; empty when it got one.
     std::string m_failureReason;

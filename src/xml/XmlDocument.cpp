@@ -166,6 +166,12 @@ private:
                 total = add(total, entitySize(xmlGetDocEntity(m_doc, node->name), nesting));
             } else if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
                 total = add(total, node->content == nullptr ? 0 : xmlStrlen(node->content));
+            } else if (node->type == XML_ELEMENT_NODE) {
+                // Attribute values keep their references too, and a mapping may read them.
+                for (xmlAttr* attribute = node->properties; attribute != nullptr && total <= m_limit;
+                     attribute = attribute->next) {
+                    total = add(total, measure(attribute->children, nesting));
+                }
             }
             if (node->type != XML_ENTITY_REF_NODE && node->type != XML_ENTITY_DECL && node->type != XML_DTD_NODE
                 && node->children != nullptr) {

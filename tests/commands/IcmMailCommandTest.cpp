@@ -202,3 +202,22 @@ TEST_F(IcmMailCommand, ReportsEachFileItCannotDeleteAndGoesOn)
     EXPECT_FALSE(std::filesystem::exists(path('d')));
     EXPECT_EQ(m_window->refills, 1);
 }
+
+TEST_F(IcmMailCommand, KeepsAFileWrittenAnewAfterItWasMailed)
+{
+    m_settings.Bestand_del = "YES";
+    addFiles();
+    SmtpPeer server;
+    ASSERT_TRUE(server.isRunning()) << server.log();
+    open(kSecondAndFourth);
+    // The customer's software writes its next order under a mailed name before the files go.
+    m_messages.whileOpen = [this]() { ASSERT_TRUE(platform::replaceFile(path('d'), "ICM 1.0\r\nnext\r\n")); };
+    mail(server.hostPort());
+
+    EXPECT_FALSE(std::filesystem::exists(path('b')));
+    EXPECT_EQ(platform::readFile(path('d')), "ICM 1.0\r\nnext\r\n");
+    EXPECT_EQ(messages().texts(),
+        (std::vector<std::string> { "2 bestand(en) verzonden naar VARO",
+            "Bestand " + path('d') + " is gewijzigd sinds het verzonden werd en is niet gewist." }));
+    EXPECT_EQ(messages().last().icon, platform::MessageIcon::Warning);
+}

@@ -1,5 +1,7 @@
 #include "commands/SendOrderCommand.h"
 #include "commands/SourceFiles.h"
+#include "commands/WorkFolderLock.h"
+#include "orderinfo/Orderkop.h"
 
 #include "config/ConfigFields.h"
 
@@ -13,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 using testing_support::RecordingMessages;
 using testing_support::TempDir;
@@ -326,3 +329,83 @@ TEST_F(SendOrderCommand, HandlesANameThatIsNoValidUtf8)
 }
 
 } // namespace
+
+TEST_F(SendOrderCommand, KeepsTheHeaderUntilTheWebshopAcceptedTheOrder)
+{
+    const std::string header = "C-77\r\nREF\r\n\r\n\r\n\r\n2026-12-20\r\nNaam\r\nBouwplaats 3\r\nStraat 1\r\n"
+                               "1000\r\nBrussel\r\nBE\r\n";
+    writeText(m_work + "/orderkop.txt", header);
+    addInput("a.csv");
+    ASSERT_TRUE(s_belgian->control("status=500 Internal Server Error"));
+    open();
+    send();
+    EXPECT_NE(body(*s_belgian).find("<Contract_number>C-77</Contract_number>"), std::string::npos);
+    EXPECT_EQ(platform::readFile(m_work + "/orderkop.txt"), header) << "a refused order keeps its header";
+
+    // The lost connection of the next try, then the try that goes through: each carries it.
+    s_belgian->reset();
+    m_deployment.webshopBe = "127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort());
+    open();
+    send();
+    EXPECT_EQ(platform::readFile(m_work + "/orderkop.txt"), header);
+    m_deployment.webshopBe = s_belgian->hostPort();
+    open();
+    send();
+    EXPECT_NE(body(*s_belgian).find("<DeliverTo>Bouwplaats 3</DeliverTo>"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(m_work + "/orderkop.txt"));
+    EXPECT_FALSE(std::filesystem::exists(orderinfo::orderkopAsidePath(m_work))) << "nothing set aside stays";
+}
+
+TEST_F(SendOrderCommand, KeepsASourceRewrittenDuringASlowPostAndSaysSo)
+{
+    configure({ { "Bestand_del", "YES" } });
+    addInput("a.csv");
+    open();
+    const std::string path = m_window->tickedFiles().front();
+    ASSERT_TRUE(s_belgian->control("delay=2"));
+    std::thread exporter;
+    // The customer's software writes its next order under the same name once the post is out.
+    m_window->whenAskedForTheShop = [&]() {
+        exporter = std::thread([&]() {
+            while (body(*s_belgian).empty()) {
+                std::this_thread::yield();
+            }
+            writeText(path, "9999999;1\r\n");
+        });
+    };
+    send();
+    exporter.join();
+    EXPECT_EQ(platform::readFile(path), "9999999;1\r\n");
+    ASSERT_EQ(m_messages.size(), 2u);
+    EXPECT_EQ(
+        m_messages.entries()[0].text, "Bestand " + path + " is gewijzigd sinds het gelezen werd en is niet gewist.");
+    EXPECT_EQ(m_messages.entries()[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(m_messages.entries()[1].text, "Order verzonden, zie winkelwagen in browser.");
+}
+
+TEST_F(SendOrderCommand, RunsOneCommandAtATimePerWorkFolder)
+{
+    configure({ { "Bestand_del", "YES" } });
+    addInput("a.csv");
+    writeText(m_work + "/orderkop.txt", "C-1\r\n");
+    open();
+    {
+        // What a second instance of the program holds while its command runs.
+        platform::ExclusiveLock other;
+        ASSERT_TRUE(other.lock(commands::WorkFolderLock::pathFor(m_work)));
+        send();
+    }
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages.last().kind, RecordingMessages::Kind::Error);
+    EXPECT_EQ(m_messages.last().text,
+        "Transvo verwerkt al een order of e-mail in de map " + m_work
+            + " (in een ander venster). Probeer het opnieuw wanneer die klaar is.");
+    EXPECT_EQ(body(*s_belgian), "");
+    EXPECT_TRUE(std::filesystem::exists(m_input + "/a.csv"));
+    EXPECT_TRUE(std::filesystem::exists(m_work + "/orderkop.txt"));
+    EXPECT_FALSE(m_window->closed);
+
+    m_messages.clear();
+    send();
+    EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
+}

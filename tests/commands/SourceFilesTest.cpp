@@ -110,7 +110,8 @@ TEST(SourceFiles, ListOnlyOrdinaryFilesAndFollowAFolderInThePattern)
     std::filesystem::create_symlink(folder.file("missing"), folder.file("dangling.csv"));
     std::filesystem::create_symlink(folder.file("a.csv"), folder.file("link.csv"));
     ASSERT_EQ(::mkfifo(folder.file("pipe.csv").c_str(), 0600), 0);
-    const std::vector<std::string> listed = { "a.csv", "link.csv" };
+    // A link is not listed even when it leads to an order: the e-mail would send its target.
+    const std::vector<std::string> listed = { "a.csv" };
 #endif
     std::filesystem::create_directories(folder.file("folder.csv"));
     const auto top = listSourceFiles(folder.path(), "*.csv");

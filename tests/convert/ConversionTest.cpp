@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace convert;
 using namespace testing_support;
 
@@ -160,6 +162,53 @@ TEST(ConversionRun, ReportsASourceItCannotOpen)
     f.conversion.VERWERK_CSV(path);
     EXPECT_EQ(f.messages.texts(), std::vector<std::string> { "Fout bij openen bronbestand " + path });
     EXPECT_FALSE(f.hasDocument());
+}
+
+TEST(ConversionRun, RefusesSourcesTooLargeToBeOrdersBeforeReadingThem)
+{
+    Fixture f;
+    f.settings.Schema = "CSV";
+    f.orderkop(twelveLines("2024-03-20"));
+    // Sparse: 300 MB on paper, no time or disk to write it.
+    const std::string huge = f.input.file("huge.csv");
+    ASSERT_TRUE(platform::replaceFile(huge, "A;1\r\n"));
+    std::filesystem::resize_file(huge, 300ull * 1024 * 1024);
+    std::string lines;
+    for (int i = 0; i <= 1'000'000; ++i) {
+        lines += "\n";
+    }
+    const std::string many = f.source(lines);
+    for (const char* schema : { "CSV", "SDF", "ICM", "XML", "MER", "MC1000" }) {
+        SCOPED_TRACE(schema);
+        f.messages.clear();
+        EXPECT_TRUE(f.conversion.convert(schema, huge));
+        EXPECT_EQ(
+            f.messages.texts(), std::vector<std::string> { "Bronbestand " + huge + " is te groot (meer dan 256 MB)." });
+    }
+    for (const char* schema : { "CSV", "SDF", "ICM" }) {
+        SCOPED_TRACE(schema);
+        f.messages.clear();
+        EXPECT_TRUE(f.conversion.convert(schema, many));
+        EXPECT_EQ(f.messages.texts(),
+            std::vector<std::string> { "Bronbestand " + many + " heeft te veel regels (meer dan een miljoen)." });
+    }
+    EXPECT_FALSE(f.hasDocument());
+}
+
+TEST(HeaderRecords, SettingsControlCharactersNeverReachTheDocument)
+{
+    Fixture f;
+    f.settings.Identity = "klant\r\n42";
+    f.settings.Secret = "ge\theim\x7F";
+    f.settings.addressID = "A\n1";
+    f.settings.DirectERP = "0\x01";
+    f.conversion.VERWERK_STRUC(Conversion::emptyHeader());
+    f.conversion.VERWERK_MAG();
+    const std::string document = platform::readFile(f.work.file("dtbs.xml")).value_or("");
+    EXPECT_NE(document.find("<Identity>klant42</Identity>"), std::string::npos) << document;
+    EXPECT_NE(document.find("<Secret>geheim</Secret>"), std::string::npos);
+    EXPECT_NE(document.find("addressID=\"A1\""), std::string::npos);
+    EXPECT_NE(document.find("DirectERP=\"0\""), std::string::npos);
 }
 
 TEST(ConversionRun, KnowsOnlyTheExactSchemaNames)

@@ -32,7 +32,7 @@ protected:
     std::unique_ptr<TRANSFER_TABS> open(const config::Settings& settings)
     {
         auto dialog = std::make_unique<TRANSFER_TABS>(
-            nullptr, TRANSFER_TABS::Context { settings, m_work, m_dir.path(), "127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort()), m_clock, m_messages });
+            nullptr, TRANSFER_TABS::Context { settings, m_work, m_dir.path(), "127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort()), m_clock, m_messages, {} });
         dialog->show();
         return dialog;
     }

@@ -1,9 +1,11 @@
 #include "dialogs/TRANSFER_TABS_XML.h"
 
 #include "GuiTestSupport.h"
+#include "RecordingMessages.h"
 #include "TempDir.h"
 
 #include "config/ConfigValues.h"
+#include "ui/QtMessages.h"
 
 #include <QAccessible>
 #include <QMessageBox>
@@ -92,7 +94,8 @@ protected:
 
     testing_support::TempDir folder;
     platform::FixedClock clock { platform::Date { 2024, 3, 5 } };
-    TRANSFER_TABS_XML page { clock };
+    ui::QtMessages messages;
+    TRANSFER_TABS_XML page { clock, messages };
 };
 
 } // namespace
@@ -229,4 +232,20 @@ TEST_F(XmlPage, ShowsWhatTheMappingSelectsInTheSample)
     EXPECT_TRUE(report.contains("Leverdatum (XML_6): 2024-03-07"));
     EXPECT_TRUE(report.contains("Aantal orderlijnen: 2"));
     EXPECT_TRUE(report.contains("2. 0815, 3"));
+}
+
+TEST(XmlPageBoxes, GoThroughTheMessagesTheDialogGave)
+{
+    testing_support::TempDir folder;
+    testing_support::RecordingMessages messages;
+    const platform::FixedClock clock { platform::Date { 2024, 3, 5 } };
+    TRANSFER_TABS_XML page { clock, messages };
+    page.show();
+    const std::string broken = folder.file("broken.xml");
+    gui_test::writeText(broken, "<Order><Header></Order>");
+    auto* file = control<QLineEdit>(page, "SLE_FILE");
+    file->setText(QString::fromStdString(broken));
+    QTest::keyClick(file, Qt::Key_Return);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages.last().text.rfind("XMLDOM ERROR ", 0), 0u) << messages.last().text;
 }

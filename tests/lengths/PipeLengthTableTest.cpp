@@ -167,6 +167,8 @@ TEST(PipeLengthTable, DamagedFilesFailToOpenInsteadOfCrashing)
         { good, "" }, { good, patched(index, 1, 0x7F) }, // directory root outside the file
         { good, patched(index, 0x5F8, 'X') }, // no tag MT_ARTNR
         { good, patched(index, 0x60C, 0) }, // key length 0
+        // A leaf of 8-byte entries without count bits: decoding it would shift by 64 bits.
+        { good, patched(patched(patched(index, 0x400 + 21, 0), 0x400 + 22, 0), 0x400 + 23, 8) },
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
@@ -299,6 +301,24 @@ TEST(PipeLengthLookup, RowsWithoutAUsableLengthCountAsNotFound)
     EXPECT_EQ(lookup.pipeLength("100"), std::nullopt); // the first match, 1000, has no length
     lookup.close();
     EXPECT_FALSE(lookup.pipeLength("1003"));
+}
+
+TEST(PipeLengthLookup, AnIndexOfAnotherTableIsReportedAsDamagedAndNeverUsed)
+{
+    testing_support::TempDir dir;
+    testing_support::TempDir other;
+    buildTable(dir, "2000,5\r\n1000,0.5\r\n");
+    buildTable(other, "1000,6\r\n2000,4\r\n");
+    std::filesystem::copy_file(
+        other.file("lgt.CDX"), dir.file("lgt.CDX"), std::filesystem::copy_options::overwrite_existing);
+
+    testing_support::RecordingMessages messages;
+    PipeLengthLookup lookup;
+    ASSERT_TRUE(lookup.open(dir.path(), messages));
+    EXPECT_FALSE(lookup.pipeLength("1000"));
+    EXPECT_FALSE(lookup.pipeLength("2000"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages.last().text.starts_with(platform::joinPath(dir.path(), "lgt.dbf en lgt.CDX zijn beschadigd")));
 }
 
 TEST(PipeLengthLookup, AFailedOpenShowsTheInUseMessage)

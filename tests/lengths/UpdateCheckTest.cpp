@@ -151,3 +151,16 @@ TEST(UpdateCheck, AnUnreachableServerIsAFailedCheck)
     EXPECT_EQ(run.messages.texts(), std::vector<std::string> { "Updatecontrole mislukt !" });
     EXPECT_FALSE(folder.has("lgt_versie.txt"));
 }
+
+TEST(UpdateCheck, ReadsOnlyTheBeginningOfAListThatNeverEnds)
+{
+    DownloadServer server("stalls");
+    ASSERT_TRUE(server.isRunning()) << server.log();
+    ProgramFolder folder;
+    folder.put("lgt_versie.txt", "2026-11-30 2026-10-01");
+
+    const CheckRun run = runCheck(folder, server.hostPort(), { 2026, 12, 8 });
+    EXPECT_EQ(run.outcome, UpdateCheck::Outcome::UpToDate);
+    EXPECT_TRUE(run.messages.empty()) << ::testing::PrintToString(run.messages.texts());
+    EXPECT_EQ(folder.bytes("lgt_versie.txt"), "2026-11-30 2026-12-08");
+}

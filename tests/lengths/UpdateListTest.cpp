@@ -55,6 +55,40 @@ TEST(UpdateList, StopsAtTheFirstRefusedLineKeepingTheRowsBefore)
     }
 }
 
+TEST(UpdateList, RefusesRowsThatWouldMakeTheOrderWrong)
+{
+    const std::pair<const char*, lengths::UpdateList::Fault> cases[] = {
+        { "1,0.001", UpdateList::Fault::Implausible },
+        { "1,0.499", UpdateList::Fault::Implausible },
+        { "1,25.001", UpdateList::Fault::Implausible },
+        { "1,-6", UpdateList::Fault::Implausible },
+        { "1,", UpdateList::Fault::Implausible },
+        { "1,six", UpdateList::Fault::Implausible },
+        { "1,6e0", UpdateList::Fault::Implausible },
+        { "1,nan", UpdateList::Fault::Implausible },
+        { "123456789,6", UpdateList::Fault::Implausible },
+        { "\"123456789\",6", UpdateList::Fault::Implausible },
+        { "1,0.5", UpdateList::Fault::None },
+        { "1,25", UpdateList::Fault::None },
+        { "1, \"12.5\" ", UpdateList::Fault::None },
+        { "\"  123456\",6", UpdateList::Fault::None },
+        { "12345678,6.000", UpdateList::Fault::None },
+    };
+    for (const auto& [row, fault] : cases) {
+        SCOPED_TRACE(row);
+        const UpdateList list = lengths::parseUpdateList(std::string("# Versie --->2026-12-01\r\n7,6\r\n") + row, 8);
+        EXPECT_EQ(list.fault, fault);
+        EXPECT_EQ(list.csv.substr(0, 5), "7,6\r\n");
+    }
+
+    std::string many = "# Versie --->2026-12-01\r\n";
+    for (std::size_t row = 0; row < lengths::kMaxRows; ++row) {
+        many += "1,6\r\n";
+    }
+    EXPECT_TRUE(lengths::parseUpdateList(many, 8).isAccepted());
+    EXPECT_EQ(lengths::parseUpdateList(many + "1,6\r\n", 8).fault, UpdateList::Fault::Implausible);
+}
+
 TEST(UpdateList, VersionIsAlwaysTenCharacters)
 {
     const std::pair<const char*, const char*> cases[] = {

@@ -1,5 +1,6 @@
 #include "lengths/LengthsUpdate.h"
 #include "lengths/PipeLengthTable.h"
+#include "lengths/UpdateCheck.h"
 #include "platform/Paths.h"
 
 #include "OtherTableProcess.h"
@@ -55,11 +56,11 @@ struct UpdateRun
 
 // With a pause, each pause is noted among the progress events instead of being slept.
 UpdateRun runUpdate(const ProgramFolder& folder, const std::string& host,
-    std::chrono::milliseconds pause = std::chrono::milliseconds(0))
+    std::chrono::milliseconds pause = std::chrono::milliseconds(0), const std::string& caFile = {})
 {
     UpdateRun run;
     platform::FixedClock clock({ 2026, 12, 8 });
-    LengthsUpdate update(folder.path(), host, clock, run.messages, run.progress);
+    LengthsUpdate update(folder.path(), host, clock, run.messages, run.progress, caFile);
     update.setPause(pause);
     update.setWait([&run](std::chrono::milliseconds wait) { run.progress.note("pause " + std::to_string(wait.count())); });
     run.succeeded = update.run();
@@ -241,6 +242,10 @@ TEST(LengthsUpdate, ARefusedOrMissingDownloadLeavesEverythingAsItWas)
     };
     const Case cases[] = {
         { "bad-version", "Ongeldige tekens in dowload" },
+        { "tiny-length", "Ongeldige tekens in dowload" },
+        { "long-length", "Ongeldige tekens in dowload" },
+        { "long-article", "Ongeldige tekens in dowload" },
+        { "too-many-rows", "Ongeldige tekens in dowload" },
         { "two-commas", "Ontbrekende tekens in dowload" },
         { "blank-line", "Ontbrekende tekens in dowload" },
         { "empty", "Geen rechten of foutieve download" },
@@ -265,6 +270,29 @@ TEST(LengthsUpdate, ARefusedOrMissingDownloadLeavesEverythingAsItWas)
         EXPECT_EQ(run.progress.events(), shown);
         EXPECT_TRUE(Snapshot(folder) == before);
         EXPECT_FALSE(folder.has("lgt_download.csv"));
+    }
+}
+
+TEST(LengthsUpdate, TakesTheListFromAnHttpsHostOnlyWithAVerifiedCertificate)
+{
+    const std::string certs = std::string(TRANSVO_BUILD_DIR) + "/test-certs";
+    DownloadServer server(std::vector<std::string> { "--file", update_test::testData("lgt.csv"), "--cert-dir", certs });
+    ASSERT_TRUE(server.isRunning()) << server.log();
+    const std::string host = "https://" + server.hostPort();
+    for (const bool trusted : { false, true }) {
+        SCOPED_TRACE(trusted);
+        ProgramFolder folder;
+        installOldList(folder);
+        const Snapshot before(folder);
+        const UpdateRun run = runUpdate(folder, host, std::chrono::milliseconds(0), trusted ? certs + "/ca.pem" : "");
+        EXPECT_EQ(run.succeeded, trusted);
+        if (trusted) {
+            EXPECT_TRUE(run.messages.empty()) << ::testing::PrintToString(run.messages.texts());
+            EXPECT_EQ(folder.bytes("lgt_versie.txt"), "2026-12-01 2026-12-08");
+        } else {
+            EXPECT_EQ(run.messages.texts(), std::vector<std::string> { "Geen rechten of foutieve download" });
+            EXPECT_TRUE(Snapshot(folder) == before);
+        }
     }
 }
 
@@ -315,10 +343,45 @@ TEST(LengthsUpdate, AListWithoutRowsDoesNotEmptyTheTable)
     };
     EXPECT_EQ(run.progress.events(), shown);
     expectOldTableKept(folder, before);
+    EXPECT_EQ(folder.bytes("lgt.csv"), before.csv);
 
     PipeLengthTable table;
     ASSERT_EQ(table.open(folder.file("lgt.dbf"), OpenMode::SharedReadOnly), OpenStatus::Opened);
     EXPECT_EQ(lookUp(table, "40000001"), 5.0);
+}
+
+TEST(LengthsUpdate, AVersionThatCannotBeRecordedIsToldAndTheNewTableStaysKnown)
+{
+    DownloadServer server("--file", update_test::testData("lgt.csv"));
+    ASSERT_TRUE(server.isRunning()) << server.log();
+    ProgramFolder folder;
+    installOldList(folder);
+    // A folder in its place: lgt_versie.txt cannot be replaced, the rest of the folder can.
+    std::filesystem::remove(folder.file("lgt_versie.txt"));
+    std::filesystem::create_directory(folder.file("lgt_versie.txt"));
+
+    const UpdateRun run = runUpdate(folder, server.hostPort());
+    EXPECT_TRUE(run.succeeded);
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_TRUE(run.messages.last().text.starts_with("Fout bij aanmaken lgt_versie.txt "));
+    EXPECT_TRUE(run.messages.last().text.ends_with("\nDe nieuwe buislengten (versie 2026-12-01) zijn wel in gebruik."));
+    const std::vector<std::string> end(run.progress.events().end() - 3, run.progress.events().end());
+    EXPECT_EQ(end, (std::vector<std::string> { "status Gereed", "end signed", "status Versie 2026-12-01" }));
+
+    PipeLengthTable table;
+    ASSERT_EQ(table.open(folder.file("lgt.dbf"), OpenMode::SharedReadOnly), OpenStatus::Opened);
+    EXPECT_EQ(lookUp(table, "30000011"), 0.75);
+    table.close();
+
+    // What the settings page shows at rest and what the start-up check compares agree with it.
+    RecordingProgress resting;
+    LengthsUpdate::showRestingState(folder.path(), resting);
+    EXPECT_EQ(resting.events().back(), "status Versie 2026-12-01");
+    RecordingMessages checked;
+    platform::FixedClock later({ 2027, 2, 1 });
+    EXPECT_EQ(lengths::UpdateCheck(folder.path(), server.hostPort(), later, checked).run(),
+        lengths::UpdateCheck::Outcome::UpToDate);
+    EXPECT_TRUE(checked.empty()) << ::testing::PrintToString(checked.texts());
 }
 
 TEST(LengthsUpdate, ReportsAnLgtCsvThatCannotBeWritten)

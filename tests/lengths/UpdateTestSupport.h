@@ -51,7 +51,11 @@ public:
     {
     }
     DownloadServer(const char* option, const std::string& value)
-        : m_server("downloadserver.py", { option, value, "--log", m_logDir.file("requests.log") })
+        : DownloadServer(std::vector<std::string> { option, value })
+    {
+    }
+    explicit DownloadServer(std::vector<std::string> args)
+        : m_server("downloadserver.py", withLog(std::move(args)))
     {
     }
 
@@ -72,6 +76,12 @@ public:
     }
 
 private:
+    std::vector<std::string> withLog(std::vector<std::string> args) const
+    {
+        args.insert(args.end(), { "--log", m_logDir.file("requests.log") });
+        return args;
+    }
+
     testing_support::TempDir m_logDir;
     testing_support::LocalServer m_server;
 };

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 
@@ -140,6 +141,43 @@ TEST(ReplaceFile, AWriteErrorPartWayThroughAPieceWiseFileKeepsTheOldOne)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
 }
 #endif
+
+#ifndef _WIN32
+TEST(ReplaceFile, LeftoversOfAStoppedWriteGoOnlyWhenOld)
+{
+    testing_support::TempDir dir;
+    const std::string old = dir.file(".transvo-AbC123");
+    const std::string recent = dir.file(".transvo-XyZ789");
+    const std::string other = dir.file(".transvo-notours");
+    for (const std::string& path : { old, recent, other }) {
+        std::ofstream(path) << "half";
+    }
+    const auto hoursAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+    std::filesystem::last_write_time(old, hoursAgo);
+    std::filesystem::last_write_time(other, hoursAgo);
+    platform::removeLeftoverTemporaries(dir.path());
+    EXPECT_FALSE(std::filesystem::exists(old));
+    EXPECT_TRUE(std::filesystem::exists(recent)) << "may be another instance's write in progress";
+    EXPECT_TRUE(std::filesystem::exists(other));
+}
+#endif
+
+TEST(FileStamp, ChangesWithARewriteOfTheSameSize)
+{
+    testing_support::TempDir dir;
+    const std::string path = dir.file("order.csv");
+    ASSERT_TRUE(platform::replaceFile(path, "1;1\r\n"));
+    const auto first = platform::fileStamp(path);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(platform::fileStamp(path), first);
+    // Written anew within the same instant and to the same size: the identity tells them apart.
+    ASSERT_TRUE(platform::replaceFile(path, "2;2\r\n"));
+    const auto second = platform::fileStamp(path);
+    ASSERT_TRUE(second);
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(platform::fileStamp(dir.path()));
+    EXPECT_FALSE(platform::fileStamp(dir.file("missing")));
+}
 
 TEST(TextFormat, UsesTheDecimalCommaAndThreeDecimals)
 {

@@ -1,3 +1,4 @@
+#include "OwnerOnly.h"
 #include "RecordingMessages.h"
 #include "TempDir.h"
 #include "WebshopPeer.h"
@@ -132,6 +133,9 @@ TEST_F(OrderUploadTest, PostsTheDocumentAsItIsAndAcceptsTheWebshopsOk)
 
     EXPECT_EQ(header2().rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
     EXPECT_EQ(page2(), "<html><body><p>Order ontvangen: 2 regels.</p></body></html>\n");
+    // The reply may echo the order with its password.
+    EXPECT_TRUE(testing_support::isOwnerOnly(m_work.file("Header2.txt")));
+    EXPECT_TRUE(testing_support::isOwnerOnly(m_work.file("Page2.htm")));
 }
 
 TEST_F(OrderUploadTest, TakesOnlyTheExactOkStatusLineAsAcceptance)

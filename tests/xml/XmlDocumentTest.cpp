@@ -130,7 +130,13 @@ TEST(XmlDocument, StopsRunawayEntityExpansion)
         repeated += "&e;";
     }
     repeated += "</r>";
-    for (const auto& text : { nested, repeated }) {
+    // The same flat blow-up inside an attribute value, which a mapping may select.
+    std::string inAttribute = "<!DOCTYPE r [<!ENTITY e \"" + std::string(1000, 'x') + "\">]><r><h a=\"";
+    for (int i = 0; i < 7000; ++i) {
+        inAttribute += "&e;";
+    }
+    inAttribute += "\"/></r>";
+    for (const auto& text : { nested, repeated, inAttribute }) {
         XmlDocument doc;
         EXPECT_FALSE(doc.loadMemory(text));
         EXPECT_FALSE(doc.errorReason().empty());
@@ -138,8 +144,9 @@ TEST(XmlDocument, StopsRunawayEntityExpansion)
 
     XmlDocument ordinary;
     ASSERT_TRUE(ordinary.loadMemory("<!DOCTYPE r [<!ENTITY co \"Pipes &amp; Co\"><!ENTITY both \"&co;/&co;\">]>"
-                                    "<r><a>&co; &both;</a></r>"));
+                                    "<r><a n=\"&both;\">&co; &both;</a></r>"));
     EXPECT_EQ((*ordinary.select("a"))[0].text(), "Pipes & Co Pipes & Co/Pipes & Co");
+    EXPECT_EQ((*ordinary.select("a/@n"))[0].text(), "Pipes & Co/Pipes & Co");
 }
 
 TEST(XmlDocument, SelectsRelativeToTheDocumentElementInDocumentOrder)
