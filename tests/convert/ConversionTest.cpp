@@ -166,7 +166,7 @@ TEST(ConversionRun, ReportsASourceItCannotOpen)
 
 TEST(ConversionRun, RefusesSourcesTooLargeToBeOrdersBeforeReadingThem)
 {
-    Fixture f;
+    ConversionRun f;
     f.settings.Schema = "CSV";
     f.orderkop(twelveLines("2024-03-20"));
     // Sparse: 300 MB on paper, no time or disk to write it.
@@ -197,7 +197,7 @@ TEST(ConversionRun, RefusesSourcesTooLargeToBeOrdersBeforeReadingThem)
 
 TEST(HeaderRecords, SettingsControlCharactersNeverReachTheDocument)
 {
-    Fixture f;
+    ConversionRun f;
     f.settings.Identity = "klant\r\n42";
     f.settings.Secret = "ge\theim\x7F";
     f.settings.addressID = "A\n1";

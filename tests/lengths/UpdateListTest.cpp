@@ -85,7 +85,7 @@ TEST(UpdateList, RefusesRowsThatWouldMakeTheOrderWrong)
     for (std::size_t row = 0; row < lengths::kMaxRows; ++row) {
         many += "1,6\r\n";
     }
-    EXPECT_TRUE(lengths::parseUpdateList(many, 8).isAccepted());
+    EXPECT_EQ(lengths::parseUpdateList(many, 8).fault, lengths::UpdateList::Fault::None);
     EXPECT_EQ(lengths::parseUpdateList(many + "1,6\r\n", 8).fault, UpdateList::Fault::Implausible);
 }
 
