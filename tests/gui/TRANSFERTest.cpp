@@ -5,6 +5,7 @@
 #include "GuiTestSupport.h"
 #include "RecordingMessages.h"
 #include "TempDir.h"
+#include "platform/Paths.h"
 #include "ui/DialogBuilder.h"
 
 #include <QAbstractButton>
@@ -143,6 +144,19 @@ TEST_F(OpeningSequence, ListsOrdinaryMatchingFilesInNameOrderWithTheFirstTicked)
     EXPECT_EQ(names(window), QStringList({ "A.CSV", "ab.csv", "a_b.csv", "b.csv" }));
     EXPECT_EQ(ticks(window), QList<bool>({ true, false, false, false }));
     EXPECT_EQ(window.tickedFiles(), std::vector<std::string> { m_input + "/A.CSV" });
+}
+
+TEST_F(OpeningSequence, ShowsNamesOutsideTheAnsiCodePageAsTheyAre)
+{
+    // A folder and a file named with letters that Windows' ANSI code page cannot hold.
+    const std::string input = m_home.file("Jos\xC3\xA9");
+    const std::string name = "bestelling \xC5\x81\xC3\xB3" "d\xC5\xBA.csv";
+    std::filesystem::create_directories(std::u8string(input.begin(), input.end()));
+    gui_test::writeText(platform::joinPath(input, name), "4711;2\r\n");
+    configure({ { "Schema", "CSV" }, { "MapIn", input } });
+    TRANSFER& window = open();
+    EXPECT_EQ(names(window), QStringList({ QString::fromUtf8(name) }));
+    EXPECT_EQ(window.tickedFiles(), std::vector<std::string> { platform::joinPath(input, name) });
 }
 
 TEST_F(OpeningSequence, ListsTheFileThatExtentieNames)
