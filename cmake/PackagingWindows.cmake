@@ -20,6 +20,9 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY Transvo)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Transvo)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_STRIP_FILES ON)
+# A 64-bit setup program for a 64-bit program: it sees the 64-bit Program Files and registry as
+# the program does, and runs where Windows (or Wine) has no 32-bit support.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_PACKAGE_NAME Transvo)
 set(CPACK_NSIS_DISPLAY_NAME Transvo)
