@@ -94,7 +94,7 @@ build=$out/build
 # install does not build every target first: the setup program takes what was built below.
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTRANSVO_WINDOWS_PREFIX="$prefix" \
     -DTRANSVO_WINDOWS_QT="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRANSVO_TESTS="$tests" -DTRANSVO_BENCH=OFF -DTRANSVO_WERROR=ON \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRANSVO_GUI=ON -DTRANSVO_TESTS="$tests" -DTRANSVO_BENCH=OFF -DTRANSVO_WERROR=ON \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${launcher[@]}" >"$out/configure.log" || {
     cat "$out/configure.log" >&2
     exit 1
