@@ -33,4 +33,10 @@ wine_prefix() {
     local fonts=$WINEPREFIX/drive_c/windows/Fonts
     mkdir -p "$fonts"
     cp -u /usr/share/fonts/truetype/liberation2/*.ttf "$fonts"/
+    # Windows' interface fonts (message boxes, menus) are not there either; Liberation Sans is the
+    # closest in widths, as the dialog layouts take it for them.
+    local font
+    for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI"; do
+        "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d "Liberation Sans" /f >/dev/null 2>&1
+    done
 }
