@@ -10,6 +10,11 @@
 # Installed system-wide, lib/transvo/ is not the user's to write; the pipe-length update then keeps
 # its files in the user's data folder (src/platform/Paths.h, dataFolder).
 
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/PackagingWindows.cmake)
+    return()
+endif()
+
 set(TRANSVO_INSTALL_PROGRAM_DIR lib/transvo)
 set(TRANSVO_ICON_SIZES 16 22 24 32 48 64 128 256)
 
@@ -23,16 +28,14 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/images/A_ICOON.svg DESTINATION sha
     RENAME transvo.svg)
 
 # The PNG sizes, rendered from the program's own icon with its own SVG renderer.
-add_executable(transvo_icon_render ${PROJECT_SOURCE_DIR}/resources/desktop/IconRender.cpp)
-target_link_libraries(transvo_icon_render PRIVATE Qt6::Gui Qt6::Svg)
 set(icon_folder ${CMAKE_BINARY_DIR}/icons/hicolor)
 set(icon_files)
 foreach(size ${TRANSVO_ICON_SIZES})
     list(APPEND icon_files ${icon_folder}/${size}x${size}/apps/transvo.png)
 endforeach()
 add_custom_command(OUTPUT ${icon_files}
-    COMMAND transvo_icon_render ${PROJECT_SOURCE_DIR}/resources/images/A_ICOON.svg ${icon_folder} ${TRANSVO_ICON_SIZES}
-    DEPENDS transvo_icon_render ${PROJECT_SOURCE_DIR}/resources/images/A_ICOON.svg
+    COMMAND ${TRANSVO_ICON_RENDER} ${PROJECT_SOURCE_DIR}/resources/images/A_ICOON.svg ${icon_folder} ${TRANSVO_ICON_SIZES}
+    DEPENDS ${TRANSVO_ICON_RENDER_TARGET} ${PROJECT_SOURCE_DIR}/resources/images/A_ICOON.svg
     COMMENT "Rendering the program icon")
 add_custom_target(transvo_icons ALL DEPENDS ${icon_files})
 foreach(size ${TRANSVO_ICON_SIZES})

@@ -1,6 +1,7 @@
 # Cross-compiles for 64-bit Windows with Debian's mingw-w64 toolchain (posix threads, so
 # std::thread and std::mutex work). Libraries built for Windows (libxml2, libcurl, GoogleTest)
-# are looked for under TRANSVO_WINDOWS_PREFIX; scripts/test-windows.sh builds them there.
+# are looked for under TRANSVO_WINDOWS_PREFIX, Qt under TRANSVO_WINDOWS_QT; scripts/build-windows.sh
+# builds them there.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -12,7 +13,14 @@ set(CMAKE_RC_COMPILER ${TRANSVO_MINGW_TRIPLET}-windres)
 if(NOT TRANSVO_WINDOWS_PREFIX AND DEFINED ENV{TRANSVO_WINDOWS_PREFIX})
     set(TRANSVO_WINDOWS_PREFIX $ENV{TRANSVO_WINDOWS_PREFIX})
 endif()
-set(CMAKE_FIND_ROOT_PATH /usr/${TRANSVO_MINGW_TRIPLET} ${TRANSVO_WINDOWS_PREFIX})
+# Qt for Windows (scripts/build-qt-windows.sh) is a prefix of its own, outside the clone.
+if(NOT TRANSVO_WINDOWS_QT AND DEFINED ENV{TRANSVO_WINDOWS_QT})
+    set(TRANSVO_WINDOWS_QT $ENV{TRANSVO_WINDOWS_QT})
+endif()
+set(CMAKE_FIND_ROOT_PATH /usr/${TRANSVO_MINGW_TRIPLET} ${TRANSVO_WINDOWS_PREFIX} ${TRANSVO_WINDOWS_QT})
+if(TRANSVO_WINDOWS_QT)
+    list(APPEND CMAKE_PREFIX_PATH ${TRANSVO_WINDOWS_QT})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

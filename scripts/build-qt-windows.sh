@@ -29,6 +29,13 @@ compiler=$(x86_64-w64-mingw32-g++-posix -dumpfullversion)
 key=$( { echo "$version"; echo "$compiler"; printf '%s\n' "${options[@]}"; } | sha256sum | cut -c1-12)
 cache=${TRANSVO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/transvo}
 install=$cache/qt6-windows-$key
+mkdir -p "$cache"
+# One build per key at a time: a second caller waits for the first and then takes its result.
+exec 9>"$cache/qt6-windows-$key.lock"
+if ! flock -n 9; then
+    echo "== Qt for Windows is being built by another run; waiting for it" >&2
+    flock 9
+fi
 if [ -f "$install/.complete" ]; then
     echo "$install"
     exit 0

@@ -3,8 +3,10 @@
 # present it only asks dpkg and returns.
 #
 #     scripts/deps.sh            the Linux build, tests and demo
-#     scripts/deps.sh windows    the Windows build of the core and Wine to test it, and the source
-#                                lines of Debian's archive for the libraries built from source
+#     scripts/deps.sh windows    the Windows build (mingw-w64, the host's Qt as Qt's build tools and
+#                                the icon renderer, NSIS for the setup program), Wine, Xvfb and
+#                                xdotool to try it, and the source lines of Debian's archive for the
+#                                libraries built from source
 set -euo pipefail
 
 packages=(
@@ -19,6 +21,8 @@ if [ "${1:-}" = windows ]; then
     packages=(
         cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64
         dpkg-dev xz-utils googletest python3 python3-aiosmtpd openssl ca-certificates
+        g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 nsis
+        xvfb xauth xdotool imagemagick fonts-liberation2
     )
 fi
 

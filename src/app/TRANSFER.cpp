@@ -20,7 +20,6 @@
 #include "ui/ModalDialog.h"
 #include "ui/QtMessages.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -206,9 +205,11 @@ void TRANSFER::LISTVIEW_FILL()
     for (size_t i = 0; i < files.size(); ++i) {
         const commands::SourceFile& file = files[i];
         auto* item = new QTreeWidgetItem(list);
-        // The list shows the name as the file system decodes it, and keeps the path's bytes for
-        // the commands: a name that is no valid UTF-8 would not survive the way back.
-        item->setText(0, QFile::decodeName(QByteArray::fromStdString(file.name)));
+        // The core's names are UTF-8 on every system (on Windows they come from the wide-character
+        // calls), so they are shown as such, never through the ANSI code page. The path's bytes
+        // stay with the item for the commands: a name that is no valid UTF-8 would not survive
+        // the way back.
+        item->setText(0, QString::fromStdString(file.name));
         item->setText(1, QString::fromStdString(file.time));
         item->setText(2, QString::fromStdString(file.date));
         item->setData(0, Qt::UserRole, QByteArray::fromStdString(file.path));

@@ -11,7 +11,6 @@
 
 #include <QCollator>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -39,9 +38,11 @@ bool isEnter(const QEvent* event)
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// The core takes paths as UTF-8 on every system; the ANSI code page of Windows would lose a
+// folder such as C:\Users\José.
 std::string localPath(const QString& path)
 {
-    return QFile::encodeName(path).toStdString();
+    return path.toStdString();
 }
 
 } // namespace

@@ -92,7 +92,33 @@ void seedDataFolder(const std::string& programFolder, const std::string& userFol
     }
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Windows decides by the folder's access list, which _waccess does not read (and a 64-bit program
+// is never redirected to a virtual store), so only writing a file there tells.
+bool folderWritable(const std::string& folder)
+{
+    wchar_t probe[MAX_PATH + 1] = {};
+    if (GetTempFileNameW(toWide(folder).c_str(), L"tvo", 0, probe) == 0) {
+        return false;
+    }
+    DeleteFileW(probe);
+    return true;
+}
+
+std::string userDataFolder()
+{
+    const wchar_t* localAppData = _wgetenv(L"LOCALAPPDATA");
+    if (localAppData == nullptr || *localAppData == L'\0') {
+        return {};
+    }
+    return joinPath(fromWide(localAppData, wcslen(localAppData)), "Transvo");
+}
+#else
+bool folderWritable(const std::string& folder)
+{
+    return ::access(folder.c_str(), W_OK) == 0;
+}
+
 std::string userDataFolder()
 {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
@@ -115,18 +141,15 @@ std::string dataFolderFor(const std::string& programFolder, bool programFolderWr
         return programFolder;
     }
     std::error_code error;
-    std::filesystem::create_directories(userFolder, error);
+    // From UTF-8 explicitly: a plain std::string would be taken in the ANSI code page on Windows.
+    std::filesystem::create_directories(std::u8string(userFolder.begin(), userFolder.end()), error);
     seedDataFolder(programFolder, userFolder);
     return userFolder;
 }
 
 std::string dataFolder(const std::string& programFolder)
 {
-#ifdef _WIN32
-    return programFolder;
-#else
-    return dataFolderFor(programFolder, ::access(programFolder.c_str(), W_OK) == 0, userDataFolder());
-#endif
+    return dataFolderFor(programFolder, folderWritable(programFolder), userDataFolder());
 }
 
 std::string fileName(const std::string& path)

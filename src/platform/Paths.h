@@ -25,8 +25,8 @@ std::string workFolderFor(const char* appData, const std::string& programFolder)
 // lgt.csv, lgt_versie.txt): the program folder when the user may write there, as in a copy of the
 // program folder. A system-wide installation's program folder is not the user's to write, so
 // there it is the user's data folder for the program ($XDG_DATA_HOME/transvo, by default
-// ~/.local/share/transvo), created and seeded with the installed files on first use. On Windows
-// always the program folder.
+// ~/.local/share/transvo; %LOCALAPPDATA%\Transvo on Windows, as under Program Files), created and
+// seeded with the installed files on first use.
 std::string dataFolder(const std::string& programFolder);
 
 // As above with the decisions given: whether the program folder is writable, and the user's data

@@ -1,14 +1,18 @@
 #include "ui/Images.h"
 
-#include <QFile>
+#ifdef TRANSVO_SVG
 #include <QPainter>
 #include <QSvgRenderer>
+#endif
 
 // Q_INIT_RESOURCE declares the resource's initialiser at the scope it is used in, so it must
 // stand outside every namespace.
 static void initResources()
 {
     Q_INIT_RESOURCE(transvo);
+#ifndef TRANSVO_SVG
+    Q_INIT_RESOURCE(transvo_images);
+#endif
 }
 
 namespace {
@@ -47,10 +51,25 @@ const ImageInfo* find(const QString& name)
     return nullptr;
 }
 
+#ifdef TRANSVO_SVG
 QString resourcePath(const QString& name)
 {
     return QStringLiteral(":/images/%1.svg").arg(name);
 }
+#else
+// Without an SVG renderer (the Windows build's Qt has none) the artwork comes rendered at build
+// time: <name>.png at its own size and <name>@2x.png for screens scaled beyond it, which QIcon
+// picks by itself.
+QString resourcePath(const QString& name)
+{
+    return QStringLiteral(":/images/%1.png").arg(name);
+}
+
+QString largeResourcePath(const QString& name)
+{
+    return QStringLiteral(":/images/%1@2x.png").arg(name);
+}
+#endif
 
 } // namespace
 
@@ -82,6 +101,7 @@ QPixmap imagePixmap(const QString& name, QSize size)
     if (size.isEmpty()) {
         size = imageSize(name);
     }
+#ifdef TRANSVO_SVG
     QSvgRenderer renderer(resourcePath(name));
     if (!renderer.isValid()) {
         return {};
@@ -91,12 +111,22 @@ QPixmap imagePixmap(const QString& name, QSize size)
     QPainter painter(&pixmap);
     renderer.render(&painter);
     return pixmap;
+#else
+    const QSize own = imageSize(name);
+    const bool large = size.width() > own.width() || size.height() > own.height();
+    const QPixmap rendered(large ? largeResourcePath(name) : resourcePath(name));
+    if (rendered.isNull() || rendered.size() == size) {
+        return rendered;
+    }
+    return rendered.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+#endif
 }
 
 QIcon imageIcon(const QString& name)
 {
     ensureResources();
-    // QIcon renders SVG crisply at every size the window manager asks for.
+    // QIcon renders SVG crisply at every size the window manager asks for; of the PNGs it takes
+    // the one that fits best.
     return hasImage(name) ? QIcon(resourcePath(name)) : QIcon();
 }
 

@@ -12,7 +12,8 @@ namespace ui {
 void ensureResources();
 
 // The named images of the program (A_ICOON, BMP_VARO, ICO_ORD_ON, ...), drawn from the SVG
-// artwork in :/images/<name>.svg.
+// artwork in :/images/<name>.svg, or where Qt has no SVG support from the PNGs rendered from it
+// at build time.
 bool hasImage(const QString& name);
 // The size the image is meant to be shown at, in pixels.
 QSize imageSize(const QString& name);

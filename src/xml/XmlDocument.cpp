@@ -1,6 +1,7 @@
 #include "xml/XmlDocument.h"
 
 #include "platform/Files.h"
+#include "xml/Windows1252Encoding.h"
 
 #include <libxml/entities.h>
 #include <libxml/parser.h>
@@ -47,6 +48,7 @@ bool initialise()
     std::call_once(once, [] {
         xmlInitParser();
         xmlSetExternalEntityLoader(refuseExternalResource);
+        registerWindows1252Encoding();
         available = true;
     });
     return available;

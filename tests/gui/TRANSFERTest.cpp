@@ -5,6 +5,7 @@
 #include "GuiTestSupport.h"
 #include "RecordingMessages.h"
 #include "TempDir.h"
+#include "platform/Paths.h"
 #include "ui/DialogBuilder.h"
 
 #include <QAbstractButton>
@@ -142,7 +143,20 @@ TEST_F(OpeningSequence, ListsOrdinaryMatchingFilesInNameOrderWithTheFirstTicked)
     TRANSFER& window = open();
     EXPECT_EQ(names(window), QStringList({ "A.CSV", "ab.csv", "a_b.csv", "b.csv" }));
     EXPECT_EQ(ticks(window), QList<bool>({ true, false, false, false }));
-    EXPECT_EQ(window.tickedFiles(), std::vector<std::string> { m_input + "/A.CSV" });
+    EXPECT_EQ(window.tickedFiles(), std::vector<std::string> { platform::joinPath(m_input, "A.CSV") });
+}
+
+TEST_F(OpeningSequence, ShowsNamesOutsideTheAnsiCodePageAsTheyAre)
+{
+    // A folder and a file named with letters that Windows' ANSI code page cannot hold.
+    const std::string input = m_home.file("Jos\xC3\xA9");
+    const std::string name = "bestelling \xC5\x81\xC3\xB3" "d\xC5\xBA.csv";
+    std::filesystem::create_directories(std::u8string(input.begin(), input.end()));
+    gui_test::writeText(platform::joinPath(input, name), "4711;2\r\n");
+    configure({ { "Schema", "CSV" }, { "MapIn", input } });
+    TRANSFER& window = open();
+    EXPECT_EQ(names(window), QStringList({ QString::fromUtf8(name) }));
+    EXPECT_EQ(window.tickedFiles(), std::vector<std::string> { platform::joinPath(input, name) });
 }
 
 TEST_F(OpeningSequence, ListsTheFileThatExtentieNames)
@@ -265,7 +279,7 @@ TEST_F(OpeningSequence, ReportsALeftoverItCannotDeleteAndGoesOn)
     TRANSFER& window = open();
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages.last().kind, RecordingMessages::Kind::Error);
-    EXPECT_EQ(m_messages.last().text, "Bestand " + m_work + "/dtbs.xml niet gewist.");
+    EXPECT_EQ(m_messages.last().text, "Bestand " + platform::joinPath(m_work, "dtbs.xml") + " niet gewist.");
     EXPECT_TRUE(std::filesystem::exists(m_work + "/dtbs.xml/keep"));
     EXPECT_EQ(gui_test::control<QTreeWidget>(window, "LISTVIEW_TRANSFER")->topLevelItemCount(), 1);
     EXPECT_FALSE(gui_test::control<QGroupBox>(window, "RADIOBUTTONGROUP1")->isHidden());
@@ -419,7 +433,8 @@ TEST_F(OpeningSequence, ReportsMissingHelp)
     TRANSFER& window = open();
     window.HELPCONTENTS();
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages.last().text, "Helpbestand " + m_program.path() + "/help/Transvo_v4.html niet gevonden.");
+    EXPECT_EQ(m_messages.last().text,
+        "Helpbestand " + platform::joinPath(platform::joinPath(m_program.path(), "help"), "Transvo_v4.html") + " niet gevonden.");
 }
 
 // Not a check: writes what the windows look like for a person to judge, when asked to.

@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 int main(int argc, char** argv)
 {
     // No session bus: a test must never leave a dbus-daemon behind.
-    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     ::testing::InitGoogleTest(&argc, argv);
     // Death tests re-run the binary, which then needs its QApplication again.
     GTEST_FLAG_SET(death_test_style, "threadsafe");

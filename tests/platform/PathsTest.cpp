@@ -62,7 +62,8 @@ TEST(DataFolder, IsAWritableProgramFolderOrElseTheUsersSeededCopy)
 {
     testing_support::TempDir dir;
     const std::string program = dir.file("program");
-    const std::string user = dir.file("home/.local/share/transvo");
+    // A user name outside the ANSI code page, as Windows users' folders may have.
+    const std::string user = dir.file("home/Jos\xC3\xA9/.local/share/transvo");
     ASSERT_TRUE(platform::createFolder(program));
     for (const char* name : { "lgt.dbf", "lgt.CDX", "lgt.csv", "lgt_versie.txt" }) {
         ASSERT_TRUE(platform::replaceFile(platform::joinPath(program, name), std::string("installed ") + name));
