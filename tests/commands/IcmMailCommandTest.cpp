@@ -7,6 +7,7 @@
 #include "TestWindow.h"
 
 #include "platform/Files.h"
+#include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,7 @@ protected:
             ASSERT_TRUE(platform::replaceFile(path(name), bytes));
         }
     }
-    std::string path(char name) const { return m_input + "/" + name + ".icm"; }
+    std::string path(char name) const { return platform::joinPath(m_input, std::string(1, name) + ".icm"); }
 
     TestWindow& open(const std::vector<bool>& ticks)
     {
