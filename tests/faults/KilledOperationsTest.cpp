@@ -26,8 +26,10 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <sstream>
+#include <vector>
 
 #ifndef _WIN32
 #include <csignal>
@@ -46,19 +48,37 @@ constexpr int kKills = 200;
 
 using Clock = std::chrono::steady_clock;
 
-// Runs operation in a child process; with a delay, kills it that long after the fork unless it
-// ended first. True when the child died of the kill.
-bool runChild(const std::function<void()>& operation, std::optional<std::chrono::nanoseconds> delay)
+// How one child ended: killed, or finished after the given time from the fork.
+struct ChildEnd
 {
+    bool killed = false;
+    std::optional<std::chrono::nanoseconds> took;
+};
+
+// Runs operation in a child process; with a delay, kills it that long after the fork unless it
+// ended first. A child that finishes reports its end time through a pipe.
+ChildEnd runChild(const std::function<void()>& operation, std::optional<std::chrono::nanoseconds> delay)
+{
+    int ends[2];
+    if (pipe(ends) != 0) {
+        ADD_FAILURE() << "pipe failed";
+        return {};
+    }
+    const Clock::time_point start = Clock::now();
     const pid_t child = fork();
     if (child == 0) {
+        close(ends[0]);
         operation();
+        const Clock::rep end = Clock::now().time_since_epoch().count();
+        [[maybe_unused]] const ssize_t written = write(ends[1], &end, sizeof end);
         // No destructors or exit handlers of the test process: they would delete its folders.
         _exit(0);
     }
+    close(ends[1]);
     if (child < 0) {
+        close(ends[0]);
         ADD_FAILURE() << "fork failed";
-        return false;
+        return {};
     }
     if (delay) {
         const std::timespec wait { static_cast<std::time_t>(delay->count() / 1000000000),
@@ -68,7 +88,15 @@ bool runChild(const std::function<void()>& operation, std::optional<std::chrono:
     }
     int status = 0;
     waitpid(child, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    ChildEnd result;
+    result.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    Clock::rep end = 0;
+    if (!result.killed && read(ends[0], &end, sizeof end) == static_cast<ssize_t>(sizeof end)) {
+        result.took = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            Clock::time_point(Clock::duration(end)) - start);
+    }
+    close(ends[0]);
+    return result;
 }
 
 // What one operation's kills found. inspect names the state on disk ("old", "new", ...) and
@@ -83,22 +111,31 @@ struct KillRun
 
 void killAtRandomMoments(const KillRun& run)
 {
-    // The whole run timed a few times from the fork to its end; the median sets the range.
-    std::array<Clock::duration, 3> runs {};
-    for (Clock::duration& time : runs) {
+    // The length of a whole run follows the runs that finished: the median of the last few. The
+    // first runs are often slower (cold caches), so a fixed estimate would leave the end unhit.
+    std::vector<std::chrono::nanoseconds> recent;
+    const auto noteRun = [&recent](std::chrono::nanoseconds took) {
+        recent.push_back(took);
+        if (recent.size() > 9) {
+            recent.erase(recent.begin());
+        }
+    };
+    const auto whole = [&recent]() {
+        std::vector<std::chrono::nanoseconds> sorted = recent;
+        std::sort(sorted.begin(), sorted.end());
+        return std::max(sorted[sorted.size() / 2], std::chrono::nanoseconds(1000));
+    };
+    for (int i = 0; i < 3; ++i) {
         run.prepare();
-        const Clock::time_point start = Clock::now();
-        runChild(run.operation, std::nullopt);
-        time = Clock::now() - start;
+        const ChildEnd end = runChild(run.operation, std::nullopt);
         std::string fault;
         ASSERT_EQ(run.inspect(&fault), "new") << "an undisturbed run must finish: " << fault;
+        ASSERT_TRUE(end.took) << "an undisturbed run must report its end";
+        noteRun(*end.took);
     }
-    std::sort(runs.begin(), runs.end());
-    const auto whole = std::chrono::duration_cast<std::chrono::nanoseconds>(runs[1]);
 
     // A fifth past the usual end, so the last steps are hit too, however long they took this time.
     std::mt19937_64 random(std::random_device {}());
-    std::uniform_int_distribution<std::int64_t> moment(0, whole.count() * 6 / 5);
     int kills = 0;
     int finished = 0;
     std::array<int, 4> quarters {};
@@ -106,12 +143,18 @@ void killAtRandomMoments(const KillRun& run)
     std::vector<std::string> faults;
     for (int attempt = 0; kills < kKills && attempt < 10 * kKills; ++attempt) {
         run.prepare();
-        const std::chrono::nanoseconds delay(moment(random));
-        if (runChild(run.operation, delay)) {
+        const std::chrono::nanoseconds length = whole();
+        const std::chrono::nanoseconds delay(
+            std::uniform_int_distribution<std::int64_t>(0, length.count() * 6 / 5)(random));
+        const ChildEnd end = runChild(run.operation, delay);
+        if (end.killed) {
             ++kills;
-            ++quarters[std::min<std::size_t>(3, static_cast<std::size_t>(4 * delay.count() / whole.count()))];
+            ++quarters[std::min<std::size_t>(3, static_cast<std::size_t>(4 * delay.count() / length.count()))];
         } else {
             ++finished;
+            if (end.took) {
+                noteRun(*end.took);
+            }
         }
         std::string fault;
         ++states[run.inspect(&fault)];
@@ -126,7 +169,7 @@ void killAtRandomMoments(const KillRun& run)
     }
     std::printf("faults: %s: %d kills (per quarter of a %lld us run: %d %d %d %d), %d runs ended first, states:%s "
                 "failures %zu\n",
-        run.name, kills, static_cast<long long>(whole.count() / 1000), quarters[0], quarters[1], quarters[2],
+        run.name, kills, static_cast<long long>(whole().count() / 1000), quarters[0], quarters[1], quarters[2],
         quarters[3], finished, seen.str().c_str(), faults.size());
     std::fflush(stdout);
     EXPECT_GE(kills, kKills);
