@@ -2,6 +2,7 @@
 #include "config/ConfigReader.h"
 #include "dialogs/TRANSFER_TABS_MAP.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 
 #include "GuiTestSupport.h"
 #include "Loopback.h"
@@ -282,8 +283,8 @@ TEST_F(SettingsDialog, KeepsTheOldFileAndTheEditsWhenTheSaveFails)
         std::string expectedError;
     };
     const Case cases[] = {
-        { "a folder stands where config.xml goes", true, "Fout aanmaken " + m_work + "/config.xml " },
-        { "the write itself fails", false, "Fout aanmaken " + m_work + "/config.xml No space" },
+        { "a folder stands where config.xml goes", true, "Fout aanmaken " + platform::joinPath(m_work, "config.xml") + " " },
+        { "the write itself fails", false, "Fout aanmaken " + platform::joinPath(m_work, "config.xml") + " No space" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -376,7 +377,7 @@ TEST_F(SettingsDialog, PicksTheInputFolderAndKeepsItWhenCancelled)
         static_cast<QDialog*>(picker)->accept();
     });
     click(*dialog, "PBT_MAPIN");
-    EXPECT_EQ(startedAt.toStdString(), m_dir.path());
+    EXPECT_EQ(QDir::toNativeSeparators(startedAt).toStdString(), m_dir.path());
     EXPECT_EQ(edit->text().toStdString(), chosen);
     EXPECT_EQ(dialog->focusWidget(), edit);
 }

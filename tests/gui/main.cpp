@@ -10,6 +10,17 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+#ifdef _WIN32
+    // On Windows the offscreen platform draws with FreeType from QT_QPA_FONTDIR, by default a folder
+    // beside Qt's libraries that a static build does not have: take the system's font folder.
+    // (Wine does not hand QT_ variables on to a program, so this is also how it gets there under Wine.)
+    if (!qEnvironmentVariableIsSet("QT_QPA_FONTDIR")) {
+        qputenv("QT_QPA_FONTDIR", (qEnvironmentVariable("WINDIR", QStringLiteral("C:\\Windows")) + "\\Fonts").toLocal8Bit());
+    }
+    // Qt sends its messages to the debugger unless stderr is a console; the death tests read them
+    // from stderr.
+    qputenv("QT_FORCE_STDERR_LOGGING", "1");
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     // Death tests re-run the binary, which then needs its QApplication again.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
