@@ -62,6 +62,10 @@ build_library() {
 mkdir -p "$out"
 libxml2=$(debian_source libxml2)
 curl=$(debian_source curl)
+# Qt (or the wait for a Qt build already under way) goes on beside the libraries, whose configure
+# steps leave a core idle most of the time.
+scripts/build-qt-windows.sh >"$out/qt-path" &
+qt_job=$!
 # The parser with DTDs, XPath and SAX is what the program uses; catalogs, schemas, HTML and the
 # rest stay out, which also keeps the build short.
 build_library libxml2 "$libxml2" "$(basename "$libxml2")" \
@@ -84,7 +88,11 @@ if [ "$tests" = ON ]; then
         -DBUILD_GMOCK=OFF
 fi
 
-qt=$(scripts/build-qt-windows.sh)
+wait "$qt_job" || {
+    echo "Qt for Windows failed to build" >&2
+    exit 1
+}
+qt=$(cat "$out/qt-path")
 
 # Build-time tools (the table builder) and the tests' discovery run under Wine.
 wine_prefix
