@@ -7,6 +7,7 @@
 #include "commands/WorkFolderLock.h"
 #include "config/ConfigReader.h"
 #include "dialogs/INFO.h"
+#include "dialogs/SentOrdersDialog.h"
 #include "dialogs/TRANSFER_EXTRA.h"
 #include "dialogs/TRANSFER_TABS.h"
 #include "lengths/UpdateCheck.h"
@@ -79,6 +80,7 @@ void TRANSFER::buildWindow()
 
     const QMap<QString, QAction*> commands = ui::MenuLayout::load(QStringLiteral("TRANSFER_MENU")).build(menuBar());
     connect(commands.value(QStringLiteral("TRANSFER_TABS")), &QAction::triggered, this, &TRANSFER::showSettings);
+    connect(commands.value(QStringLiteral("VERZONDEN")), &QAction::triggered, this, &TRANSFER::showSentOrders);
     connect(commands.value(QStringLiteral("INFO")), &QAction::triggered, this, &TRANSFER::showInfo);
     connect(commands.value(QStringLiteral("HELPCONTENTS")), &QAction::triggered, this, &TRANSFER::HELPCONTENTS);
 
@@ -289,6 +291,11 @@ void TRANSFER::showSettings()
     ui::runModal<TRANSFER_TABS>(this,
         TRANSFER_TABS::Context { m_settings, m_workFolder, m_programFolder, m_deployment.lengthsUpdate, m_clock,
             m_messages, m_deployment.tlsCaFile });
+}
+
+void TRANSFER::showSentOrders()
+{
+    ui::runModal<SentOrdersDialog>(this, m_workFolder, m_messages);
 }
 
 void TRANSFER::showInfo()

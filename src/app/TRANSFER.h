@@ -70,6 +70,7 @@ public slots:
     void PBT_MAIL();
     void PBT_EXTRA();
     void showSettings();
+    void showSentOrders();
     void showInfo();
 
 private:
