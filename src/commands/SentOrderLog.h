@@ -49,7 +49,8 @@ public:
 
     const std::string& folder() const { return m_folder; }
 
-    // Records the order after its post and removes the oldest beyond kKept. False with the OS
+    // Records the order after its post, the password blanked in the document and in the reply,
+    // and removes the oldest beyond kKept. False with the OS
     // text in *error when the order could not be kept; nothing half-written stays listed then.
     bool record(const SentOrder& order, std::string_view document, std::string_view reply, std::string* error);
 
