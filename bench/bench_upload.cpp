@@ -4,6 +4,7 @@
 // milliseconds; around 40 ms more means a delayed ACK is waiting on Nagle's algorithm.
 // Run from the source folder: build/bench/bench_upload [posts]
 
+#include "BenchOrder.h"
 #include "../tests/support/LocalServer.h"
 
 #include "transfer/CHttp.h"
@@ -19,19 +20,7 @@
 
 namespace {
 
-std::string order(size_t lines)
-{
-    std::string text = "bcdata=<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<cXML><Header><From><Credential "
-                       "domain=\"billToAddressCode\"><Identity>K1</Identity><Secret>s</Secret></Credential></From>"
-                       "</Header><Request DirectERP=\"0\"><OrderRequest><OrderRequestHeader type=\"new\">"
-                       "</OrderRequestHeader>\r\n";
-    for (size_t i = 1; i <= lines; ++i) {
-        text += "    <ItemOut lineNumber=\"" + std::to_string(i)
-            + "\" requestedDeliveryDate=\"2026-12-10\" quantity=\"12\">\r\n      <ItemID>\r\n"
-              "        <SupplierPartID>1234567</SupplierPartID>\r\n      </ItemID>\r\n    </ItemOut>\r\n";
-    }
-    return text + "    </OrderRequest>\r\n  </Request>\r\n</cXML>\r\n";
-}
+using bench::order;
 
 void report(const char* name, size_t bytes, std::vector<double> millis)
 {

@@ -7,6 +7,7 @@
 #include "commands/WorkFolderLock.h"
 #include "config/ConfigReader.h"
 #include "dialogs/INFO.h"
+#include "dialogs/SentOrdersDialog.h"
 #include "dialogs/TRANSFER_EXTRA.h"
 #include "dialogs/TRANSFER_TABS.h"
 #include "lengths/UpdateCheck.h"
@@ -20,13 +21,16 @@
 #include "ui/ModalDialog.h"
 #include "ui/QtMessages.h"
 
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStyle>
+#include <QTimer>
 
 #include <filesystem>
+#include <set>
 
 namespace {
 
@@ -43,6 +47,9 @@ const Column kColumns[] = {
     {"Datum",   10},
 };
 // clang-format on
+
+// Well within the second in which a file that came or went shows in the list.
+constexpr int kRelistDelayMs = 200;
 
 } // namespace
 
@@ -79,6 +86,7 @@ void TRANSFER::buildWindow()
 
     const QMap<QString, QAction*> commands = ui::MenuLayout::load(QStringLiteral("TRANSFER_MENU")).build(menuBar());
     connect(commands.value(QStringLiteral("TRANSFER_TABS")), &QAction::triggered, this, &TRANSFER::showSettings);
+    connect(commands.value(QStringLiteral("VERZONDEN")), &QAction::triggered, this, &TRANSFER::showSentOrders);
     connect(commands.value(QStringLiteral("INFO")), &QAction::triggered, this, &TRANSFER::showInfo);
     connect(commands.value(QStringLiteral("HELPCONTENTS")), &QAction::triggered, this, &TRANSFER::HELPCONTENTS);
 
@@ -106,6 +114,7 @@ void TRANSFER::openingSequence()
             LISTVIEW_FILL();
         }
     }
+    followInputFolder();
     const bool mails = m_settings.ICM == "ML" && m_settings.Schema == "ICM";
     m_controls.PBT_SENDORDER->setVisible(!mails);
     m_controls.PBT_MAIL->setVisible(mails);
@@ -203,20 +212,88 @@ void TRANSFER::LISTVIEW_FILL()
     list->clear();
     const std::vector<commands::SourceFile> files = commands::listSourceFiles(m_settings.MapIn, m_settings.Extentie);
     for (size_t i = 0; i < files.size(); ++i) {
-        const commands::SourceFile& file = files[i];
-        auto* item = new QTreeWidgetItem(list);
-        // The core's names are UTF-8 on every system (on Windows they come from the wide-character
-        // calls), so they are shown as such, never through the ANSI code page. The path's bytes
-        // stay with the item for the commands: a name that is no valid UTF-8 would not survive
-        // the way back.
-        item->setText(0, QString::fromStdString(file.name));
-        item->setText(1, QString::fromStdString(file.time));
-        item->setText(2, QString::fromStdString(file.date));
-        item->setData(0, Qt::UserRole, QByteArray::fromStdString(file.path));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, i == 0 ? Qt::Checked : Qt::Unchecked);
+        list->addTopLevelItem(listItem(files[i], i == 0 ? Qt::Checked : Qt::Unchecked));
     }
     update();
+}
+
+QTreeWidgetItem* TRANSFER::listItem(const commands::SourceFile& file, Qt::CheckState tick)
+{
+    auto* item = new QTreeWidgetItem;
+    // The core's names are UTF-8 on every system (on Windows they come from the wide-character
+    // calls), so they are shown as such, never through the ANSI code page. The path's bytes
+    // stay with the item for the commands: a name that is no valid UTF-8 would not survive
+    // the way back.
+    item->setText(0, QString::fromStdString(file.name));
+    item->setText(1, QString::fromStdString(file.time));
+    item->setText(2, QString::fromStdString(file.date));
+    item->setData(0, Qt::UserRole, QByteArray::fromStdString(file.path));
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, tick);
+    return item;
+}
+
+void TRANSFER::followInputFolder()
+{
+    if (m_settings.Schema.empty() || m_settings.MapIn.empty()) {
+        return;
+    }
+    m_folderWatcher = new QFileSystemWatcher(this);
+    // An export writes a file in several steps, a copy of many files comes as many events: one
+    // look at the folder a moment after the first event serves them all.
+    m_relistTimer = new QTimer(this);
+    m_relistTimer->setSingleShot(true);
+    m_relistTimer->setInterval(kRelistDelayMs);
+    connect(m_folderWatcher, &QFileSystemWatcher::directoryChanged, m_relistTimer, [this]() {
+        if (!m_relistTimer->isActive()) {
+            m_relistTimer->start();
+        }
+    });
+    connect(m_relistTimer, &QTimer::timeout, this, &TRANSFER::relistFiles);
+    watchInputFolder();
+}
+
+void TRANSFER::watchInputFolder()
+{
+    // A folder removed and made anew is a new folder to the system: watched again once it is back.
+    if (m_folderWatcher->directories().isEmpty()) {
+        m_folderWatcher->addPath(QString::fromStdString(commands::sourceFolder(m_settings.MapIn, m_settings.Extentie)));
+    }
+}
+
+// The files that stay keep their items, and with them the user's ticks; both lists are in the
+// same name order, so one walk through both finds what came and what went.
+void TRANSFER::relistFiles()
+{
+    watchInputFolder();
+    QTreeWidget* list = m_controls.LISTVIEW_TRANSFER;
+    const std::vector<commands::SourceFile> files = commands::listSourceFiles(m_settings.MapIn, m_settings.Extentie);
+    std::set<std::string> present;
+    for (const commands::SourceFile& file : files) {
+        present.insert(file.path);
+    }
+    int row = 0;
+    for (const commands::SourceFile& file : files) {
+        while (row < list->topLevelItemCount() && !present.contains(pathOf(list->topLevelItem(row)))) {
+            delete list->takeTopLevelItem(row);
+        }
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        if (item != nullptr && pathOf(item) == file.path) {
+            item->setText(1, QString::fromStdString(file.time));
+            item->setText(2, QString::fromStdString(file.date));
+        } else {
+            list->insertTopLevelItem(row, listItem(file, Qt::Unchecked));
+        }
+        ++row;
+    }
+    while (list->topLevelItemCount() > row) {
+        delete list->takeTopLevelItem(row);
+    }
+}
+
+std::string TRANSFER::pathOf(const QTreeWidgetItem* item)
+{
+    return item->data(0, Qt::UserRole).toByteArray().toStdString();
 }
 
 std::vector<std::string> TRANSFER::tickedFiles() const
@@ -226,7 +303,7 @@ std::vector<std::string> TRANSFER::tickedFiles() const
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
         if (item->checkState(0) == Qt::Checked) {
-            paths.push_back(item->data(0, Qt::UserRole).toByteArray().toStdString());
+            paths.push_back(pathOf(item));
         }
     }
     return paths;
@@ -289,6 +366,11 @@ void TRANSFER::showSettings()
     ui::runModal<TRANSFER_TABS>(this,
         TRANSFER_TABS::Context { m_settings, m_workFolder, m_programFolder, m_deployment.lengthsUpdate, m_clock,
             m_messages, m_deployment.tlsCaFile });
+}
+
+void TRANSFER::showSentOrders()
+{
+    ui::runModal<SentOrdersDialog>(this, m_workFolder, m_messages);
 }
 
 void TRANSFER::showInfo()

@@ -2,6 +2,7 @@
 
 #include "commands/CommandContext.h"
 #include "commands/CommandView.h"
+#include "commands/SourceFiles.h"
 #include "config/Settings.h"
 #include "convert/Conversion.h"
 #include "platform/Clock.h"
@@ -21,6 +22,8 @@
 #include <vector>
 
 class HelpWindow;
+class QFileSystemWatcher;
+class QTimer;
 
 // The main window: the source files of the input folder, the send or e-mail button, the
 // order-information state and the BE/NL choice. Closing it ends the program. The opening
@@ -70,6 +73,7 @@ public slots:
     void PBT_MAIL();
     void PBT_EXTRA();
     void showSettings();
+    void showSentOrders();
     void showInfo();
 
 private:
@@ -97,6 +101,14 @@ private:
     void deleteLeftoverDocument();
     void runLengthsUpdateCheck();
     void showShopChoice();
+    // The list follows the input folder while the window is open: files that come or go appear or
+    // leave without the ticks of the others changing.
+    void followInputFolder();
+    void watchInputFolder();
+    void relistFiles();
+    static QTreeWidgetItem* listItem(const commands::SourceFile& file, Qt::CheckState tick);
+    // The path bytes an item of the list stands for.
+    static std::string pathOf(const QTreeWidgetItem* item);
     void sendOrder();
     commands::CommandContext commandContext();
 
@@ -109,5 +121,7 @@ private:
     config::Settings m_settings;
     std::unique_ptr<convert::Conversion> m_conversion;
     HelpWindow* m_helpWindow = nullptr;
+    QFileSystemWatcher* m_folderWatcher = nullptr;
+    QTimer* m_relistTimer = nullptr;
     Controls m_controls;
 };

@@ -1,5 +1,6 @@
 #include "commands/SendOrderCommand.h"
 
+#include "commands/SentOrderLog.h"
 #include "commands/WorkFolderLock.h"
 #include "lengths/PipeLengthLookup.h"
 #include "orderinfo/Orderkop.h"
@@ -7,7 +8,11 @@
 #include "platform/OpenUrl.h"
 #include "platform/Paths.h"
 #include "transfer/OrderUpload.h"
+#include "transfer/ResponseHeader.h"
 
+#include <cstdio>
+#include <ctime>
+#include <exception>
 #include <new>
 
 namespace commands {
@@ -54,8 +59,11 @@ void SendOrderCommand::send(const std::string& sourcePath)
     }
 
     BusyScope busy(m_view);
-    transfer::OrderUpload upload(m_context.settings, m_context.deployment, m_context.workFolder, messages);
-    const bool opened = upload.ORDER_VERZENDEN(m_view.isBelgianShopChosen());
+    // What the user is told from here on is what the log of sent orders keeps as the outcome.
+    ToldMessages told(messages);
+    const bool belgian = m_view.isBelgianShopChosen();
+    transfer::OrderUpload upload(m_context.settings, m_context.deployment, m_context.workFolder, told);
+    const bool opened = upload.ORDER_VERZENDEN(belgian);
     busy.release();
     if (opened) {
         const std::string reply = upload.CHECK_UPLOAD();
@@ -64,16 +72,17 @@ void SendOrderCommand::send(const std::string& sourcePath)
             // connection it stays in the input folder for the next try, as does the header.
             orderinfo::dropSetAsideOrderkop(m_context.workFolder);
             deleteSource(sourcePath, read);
-            reportAcceptance();
+            reportAcceptance(told);
         } else {
             orderinfo::restoreSetAsideOrderkop(m_context.workFolder);
-            reportRefusal(reply);
+            reportRefusal(reply, told);
         }
     } else {
         orderinfo::restoreSetAsideOrderkop(m_context.workFolder);
-        m_view.setSendCaption("Error");
-        messages.error("Fouten bij verzenden order.");
+        showOutcome("Error");
+        told.error("Fouten bij verzenden order.");
     }
+    recordPost(sourcePath, upload, belgian, told.transcript());
     m_view.closeWindow();
 }
 
@@ -111,11 +120,10 @@ void SendOrderCommand::deleteSource(const std::string& sourcePath, const std::op
     m_view.refillList();
 }
 
-void SendOrderCommand::reportAcceptance()
+void SendOrderCommand::reportAcceptance(platform::Messages& messages)
 {
     const config::Settings& settings = m_context.settings;
-    platform::Messages& messages = m_context.messages;
-    m_view.setSendCaption("Verzonden");
+    showOutcome("Verzonden");
     if (settings.DirectERP != "0") {
         messages.message("Order opgeladen in ERP-systeem.", "Upload order", platform::MessageIcon::Information);
         return;
@@ -128,13 +136,52 @@ void SendOrderCommand::reportAcceptance()
     }
 }
 
-void SendOrderCommand::reportRefusal(const std::string& reply)
+void SendOrderCommand::reportRefusal(const std::string& reply, platform::Messages& messages)
 {
-    m_view.setSendCaption("Fout bij verzenden");
-    if (m_context.messages.question(
+    showOutcome("Fout bij verzenden");
+    if (messages.question(
             reply + "Druk Ja voor meer details", "Fout bij order verzenden", platform::MessageIcon::Critical)) {
         platform::openInDefaultProgram(platform::joinPath(m_context.workFolder, "Page2.htm"));
     }
+}
+
+void SendOrderCommand::showOutcome(const std::string& caption)
+{
+    m_outcome = caption;
+    m_view.setSendCaption(caption);
+}
+
+// After the user heard how the post went: a log that cannot be written is told then, once, and
+// changes nothing about the order.
+void SendOrderCommand::recordPost(
+    const std::string& sourcePath, const transfer::OrderUpload& upload, bool belgian, const std::string& told)
+{
+    SentOrderLog sentLog(m_context.workFolder);
+    std::string error;
+    try {
+        const std::string document = platform::readFile(upload.documentPath()).value_or(std::string());
+        SentOrder order;
+        const platform::LocalTime now = platform::localTime(std::time(nullptr));
+        char clockTime[16];
+        std::snprintf(clockTime, sizeof clockTime, "%02d:%02d:%02d", now.hour, now.minute, now.second);
+        order.date = platform::formatDate(now.date);
+        order.time = clockTime;
+        order.source = sourcePath;
+        order.format = m_context.settings.Schema;
+        order.webshop = transfer::OrderUpload::webshopFor(m_context.settings, m_context.deployment, belgian);
+        order.lines = orderLineCount(document);
+        order.statusLine = transfer::statusLineOf(upload.responseHeader());
+        order.outcome = m_outcome;
+        order.told = told;
+        if (sentLog.record(order, document, upload.replyBody(), &error)) {
+            return;
+        }
+    } catch (const std::exception&) {
+        // Out of memory or a file system error thrown: the order went all the same.
+        error.clear();
+    }
+    m_context.messages.error(
+        "Fout bij bewaren verzonden order in " + sentLog.folder() + (error.empty() ? "" : " " + error));
 }
 
 std::string loginPage(const config::Settings& settings, const platform::Deployment& deployment)

@@ -4,6 +4,7 @@
 #include "commands/CommandView.h"
 #include "convert/Conversion.h"
 #include "platform/Files.h"
+#include "transfer/OrderUpload.h"
 
 #include <optional>
 #include <string>
@@ -30,12 +31,18 @@ private:
     // After the webshop accepted the order: the source file goes when so configured.
     // Only while it is still the file that was read (stamped before the conversion).
     void deleteSource(const std::string& sourcePath, const std::optional<platform::FileStamp>& read);
-    void reportAcceptance();
-    void reportRefusal(const std::string& reply);
+    void reportAcceptance(platform::Messages& messages);
+    void reportRefusal(const std::string& reply, platform::Messages& messages);
+    // Sets the send button's caption that ends a post.
+    void showOutcome(const std::string& caption);
+    // Keeps the order just posted in the log of sent orders.
+    void recordPost(
+        const std::string& sourcePath, const transfer::OrderUpload& upload, bool belgian, const std::string& told);
 
     const CommandContext& m_context;
     CommandView& m_view;
     convert::Conversion& m_conversion;
+    std::string m_outcome;
 };
 
 // The webshop's login page for the branch and language: https, the branch's host, and

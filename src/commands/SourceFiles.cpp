@@ -120,6 +120,12 @@ bool fileNameLess(std::string_view a, std::string_view b)
     return a < b; // only case differs: keep a fixed order
 }
 
+std::string sourceFolder(const std::string& folder, const std::string& pattern)
+{
+    const size_t cut = pattern.find_last_of(std::string("/") + platform::separator());
+    return cut == std::string::npos ? folder : platform::joinPath(folder, pattern.substr(0, cut));
+}
+
 std::vector<SourceFile> listSourceFiles(const std::string& folder, const std::string& pattern)
 {
     // Without an input folder the path would point at the root or the current folder, whose
@@ -127,13 +133,9 @@ std::vector<SourceFile> listSourceFiles(const std::string& folder, const std::st
     if (folder.empty()) {
         return {};
     }
-    std::string searchFolder = folder;
-    std::string namePattern = pattern;
+    const std::string searchFolder = sourceFolder(folder, pattern);
     const size_t cut = pattern.find_last_of(std::string("/") + platform::separator());
-    if (cut != std::string::npos) {
-        searchFolder = platform::joinPath(folder, pattern.substr(0, cut));
-        namePattern = pattern.substr(cut + 1);
-    }
+    const std::string namePattern = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
 
     std::vector<SourceFile> files;
     std::error_code error;

@@ -23,6 +23,9 @@ bool matchesFilePattern(std::string_view name, std::string_view pattern);
 // ASCII as they are.
 bool fileNameLess(std::string_view a, std::string_view b);
 
+// The folder whose files listSourceFiles lists: folder, or the folder part of the pattern below it.
+std::string sourceFolder(const std::string& folder, const std::string& pattern);
+
 // The ordinary files (no folders, no hidden or special files) of folder whose names match the
 // pattern, in name order. A folder part in the pattern ("sub/*.csv") is looked up below folder.
 // Nothing when the folder is empty (not configured), missing or unreadable.

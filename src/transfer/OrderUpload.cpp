@@ -54,6 +54,7 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
     m_posted = true;
     m_failureReason.clear();
     m_responseHeader.clear();
+    m_replyBody.clear();
 
     const platform::HostPort webshop
         = platform::splitHostPort(webshopFor(m_settings, m_deployment, belgianPressed), kHttpsPort);
@@ -63,7 +64,7 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
     }
 
     // Sent from the file as it is read: a long order's document need not lie in memory twice.
-    const std::string page = session.uploadFile(
+    m_replyBody = session.uploadFile(
         webshop.host, kOrderPath, documentPath(), static_cast<std::uint16_t>(webshop.port), CHttp::Secure);
     const HttpResponse& response = session.lastResponse();
     m_responseHeader = response.headerBlock;
@@ -72,7 +73,7 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
     }
 
     writeReply(headerPath(), m_responseHeader);
-    writeReply(pagePath(), page);
+    writeReply(pagePath(), m_replyBody);
     session.close();
     return result;
 }

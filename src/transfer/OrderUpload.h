@@ -44,6 +44,11 @@ public:
     // taken for an acceptance.
     std::string CHECK_UPLOAD() const;
 
+    // The reply of the post just made, as stored in Header2.txt and Page2.htm (even when storing
+    // them failed): its header block and its body, both empty when nothing came back.
+    const std::string& responseHeader() const { return m_responseHeader; }
+    const std::string& replyBody() const { return m_replyBody; }
+
     std::string headerPath() const;
     std::string pagePath() const;
     std::string documentPath() const;
@@ -59,6 +64,7 @@ private:
 
     bool m_posted = false;
     std::string m_responseHeader;
+    std::string m_replyBody;
     // Why the last post got no answer; empty when it got one.
     std::string m_failureReason;
 };

@@ -1,4 +1,5 @@
 #include "commands/SendOrderCommand.h"
+#include "commands/SentOrderLog.h"
 #include "commands/SourceFiles.h"
 #include "commands/WorkFolderLock.h"
 #include "orderinfo/Orderkop.h"
@@ -6,6 +7,7 @@
 #include "config/ConfigFields.h"
 
 #include "Loopback.h"
+#include "OwnerOnly.h"
 #include "RecordingMessages.h"
 #include "SendOrderWorld.h"
 #include "TestWindow.h"
@@ -408,4 +410,115 @@ TEST_F(SendOrderCommand, RunsOneCommandAtATimePerWorkFolder)
     m_messages.clear();
     send();
     EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
+}
+
+// Each post, accepted or refused, stays readable in the log: what went out without the password,
+// what came back, and what the user was told.
+TEST_F(SendOrderCommand, KeepsEveryPostInTheLogOfSentOrders)
+{
+    m_settings.Secret = "geheim&1";
+    addInput("a.csv");
+    open();
+    send();
+    const std::string accepted = body(*s_belgian);
+    ASSERT_TRUE(s_belgian->control("status=500 Internal Server Error"));
+    m_messages.setNextAnswer(false);
+    open();
+    send();
+    const std::string refused = body(*s_belgian);
+
+    const commands::SentOrderLog sentLog(m_work);
+    const std::vector<commands::SentOrder> orders = sentLog.list();
+    ASSERT_EQ(orders.size(), 2u);
+    struct Expected
+    {
+        std::string posted, statusLine, outcome, told;
+    };
+    const Expected expected[] = {
+        { refused, "HTTP/1.1 500 Internal Server Error", "Fout bij verzenden",
+            "Webshop geeft volgende melding:\nHTTP/1.1 500 Internal Server Error\n\nDruk Ja voor meer details" },
+        { accepted, "HTTP/1.1 200 OK", "Verzonden", "Order verzonden, zie winkelwagen in browser." },
+    };
+    for (size_t i = 0; i < orders.size(); ++i) {
+        SCOPED_TRACE(expected[i].outcome);
+        const commands::SentOrder& order = orders[i];
+        EXPECT_EQ(order.source, m_input + "/a.csv");
+        EXPECT_EQ(order.format, "CSV");
+        EXPECT_EQ(order.webshop, s_belgian->hostPort());
+        EXPECT_EQ(order.lines, 2u);
+        EXPECT_TRUE(platform::parseDate(order.date)) << order.date;
+        EXPECT_EQ(order.time.size(), 8u) << order.time;
+        EXPECT_EQ(order.statusLine, expected[i].statusLine);
+        EXPECT_EQ(order.outcome, expected[i].outcome);
+        EXPECT_EQ(order.told, expected[i].told);
+
+        const std::string stored = platform::readFile(commands::SentOrderLog::documentPath(order)).value_or("");
+        std::string withoutPassword = expected[i].posted;
+        const std::string secret = "<Secret>geheim&amp;1</Secret>";
+        ASSERT_NE(withoutPassword.find(secret), std::string::npos) << withoutPassword;
+        withoutPassword.replace(withoutPassword.find(secret), secret.size(), "<Secret></Secret>");
+        EXPECT_EQ(stored, withoutPassword);
+        const std::vector<commands::SentLine> lines = commands::sentLines(stored);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[1].lineNumber, "2");
+        EXPECT_EQ(lines[1].article, "8212503");
+        EXPECT_EQ(lines[1].quantity, "2,5");
+        EXPECT_TRUE(testing_support::isOwnerOnly(commands::SentOrderLog::documentPath(order)));
+        EXPECT_TRUE(testing_support::isOwnerOnly(commands::SentOrderLog::replyPath(order)));
+    }
+    EXPECT_EQ(
+        platform::readFile(commands::SentOrderLog::replyPath(orders[0])), platform::readFile(m_work + "/Page2.htm"));
+    EXPECT_FALSE(platform::readFile(commands::SentOrderLog::replyPath(orders[0])).value_or("").empty());
+#ifndef _WIN32
+    EXPECT_EQ(std::filesystem::status(sentLog.folder()).permissions(), std::filesystem::perms::owner_all);
+#endif
+}
+
+TEST_F(SendOrderCommand, KeepsTheLastFiveHundredOrdersInTheLog)
+{
+    addInput("a.csv");
+    open();
+    send();
+    const commands::SentOrderLog sentLog(m_work);
+    ASSERT_EQ(sentLog.list().size(), 1u);
+    const std::filesystem::path first = sentLog.list().front().folder;
+    // 499 more as though posted after it, copied rather than posted to spare the time.
+    for (int i = 2; i <= 500; ++i) {
+        std::string name = first.filename().string();
+        const std::string number = std::to_string(i);
+        name.replace(8 - number.size(), number.size(), number);
+        std::filesystem::copy(first, first.parent_path() / name);
+    }
+    ASSERT_EQ(sentLog.list().size(), 500u);
+
+    ASSERT_TRUE(s_belgian->control("status=500 Internal Server Error"));
+    open();
+    send();
+    const std::vector<commands::SentOrder> orders = sentLog.list();
+    ASSERT_EQ(orders.size(), 500u);
+    EXPECT_EQ(orders.front().statusLine, "HTTP/1.1 500 Internal Server Error");
+    EXPECT_FALSE(std::filesystem::exists(first)) << "the oldest goes first";
+    EXPECT_EQ(std::filesystem::path(orders.back().folder).filename().string().substr(0, 8), "00000002");
+}
+
+TEST_F(SendOrderCommand, ReportsALogItCannotWriteOnceAfterThePost)
+{
+    configure({ { "Bestand_del", "YES" } });
+    addInput("a.csv");
+    writeText(m_work + "/Verzonden", "a file where the log's folder belongs");
+    open();
+    send();
+    EXPECT_FALSE(body(*s_belgian).empty());
+    EXPECT_FALSE(std::filesystem::exists(m_input + "/a.csv")) << "the order went all the same";
+    EXPECT_EQ(m_window->caption(), "Verzonden");
+    EXPECT_TRUE(m_window->closed);
+    ASSERT_EQ(m_messages.size(), 2u);
+    EXPECT_EQ(m_messages.entries()[0].text, "Order verzonden, zie winkelwagen in browser.");
+    EXPECT_EQ(m_messages.entries()[1].kind, RecordingMessages::Kind::Error);
+    EXPECT_EQ(
+        m_messages.entries()[1].text.rfind("Fout bij bewaren verzonden order in " + m_work + "/Verzonden ", 0), 0u)
+        << m_messages.entries()[1].text;
+    EXPECT_GT(
+        m_messages.entries()[1].text.size(), ("Fout bij bewaren verzonden order in " + m_work + "/Verzonden ").size())
+        << "with the system's reason";
 }

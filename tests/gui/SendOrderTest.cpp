@@ -5,8 +5,11 @@
 #include "commands/SendOrderWorld.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -220,3 +223,53 @@ TEST_F(SendOrder, CarriesTheSavedOrderInformationIntoTheNextOrder)
 }
 
 } // namespace
+
+// The log as a user reads it after the program ended twice: newest first, the lines of the order
+// under the cursor, its reply opened in the browser.
+TEST_F(SendOrder, ListsThePostsInSentOrdersAndOpensAReply)
+{
+    configure({ { "Bestand_del", "YES" } }); // the second start ticks b.csv
+    addInput("a.csv");
+    addInput("b.csv", "4711;1\r\n");
+    open();
+    send();
+    const auto acceptedReply = platform::readFile(m_work + "/Page2.htm");
+    ASSERT_TRUE(s_belgian->control("status=500 Internal Server Error"));
+    m_messages.setNextAnswer(false);
+    open();
+    send();
+    forgetOpened();
+    open();
+
+    bool looked = false;
+    gui_test::onNextModal([&](QWidget* dialog) {
+        looked = true;
+        EXPECT_EQ(dialog->windowTitle(), "Verzonden orders");
+        auto* orders = gui_test::control<QTreeWidget>(*dialog, "LISTVIEW_ORDERS");
+        auto* lines = gui_test::control<QTreeWidget>(*dialog, "LISTVIEW_REGELS");
+        auto* outcome = gui_test::control<QLabel>(*dialog, "TXT_MELDING");
+        ASSERT_EQ(orders->topLevelItemCount(), 2);
+        EXPECT_EQ(orders->topLevelItem(0)->text(1), "b.csv");
+        EXPECT_EQ(orders->topLevelItem(0)->text(4), "Fout bij verzenden");
+        EXPECT_EQ(orders->topLevelItem(1)->text(4), "Verzonden");
+        ASSERT_EQ(lines->topLevelItemCount(), 1);
+        EXPECT_EQ(lines->topLevelItem(0)->text(1), "4711");
+        EXPECT_TRUE(outcome->accessibleName().startsWith("Uitkomst: ")) << outcome->accessibleName().toStdString();
+        EXPECT_TRUE(outcome->accessibleName().contains("HTTP/1.1 500 Internal Server Error"));
+
+        EXPECT_EQ(dialog->focusWidget(), orders) << "the keyboard starts in the list of orders";
+        QTest::keyClick(orders, Qt::Key_Down);
+        ASSERT_EQ(lines->topLevelItemCount(), 2);
+        const QStringList second
+            = { lines->topLevelItem(1)->text(0), lines->topLevelItem(1)->text(1), lines->topLevelItem(1)->text(2) };
+        EXPECT_EQ(second, QStringList({ "2", "8212503", "2,5" }));
+        EXPECT_TRUE(outcome->accessibleName().contains("Order verzonden, zie winkelwagen in browser."));
+
+        QTest::mouseClick(gui_test::control<QPushButton>(*dialog, "PBT_ANTWOORD"), Qt::LeftButton);
+        const std::string reply = opened();
+        EXPECT_EQ(reply.rfind(m_work + "/Verzonden/", 0), 0u) << reply;
+        EXPECT_EQ(platform::readFile(reply.substr(0, reply.size() - 1)), acceptedReply);
+    });
+    m_window->findChild<QAction*>("VERZONDEN")->trigger();
+    EXPECT_TRUE(looked);
+}

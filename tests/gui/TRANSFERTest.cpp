@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 
@@ -363,11 +364,13 @@ TEST_F(OpeningSequence, HasTheMenuOfTheWindow)
     configure({});
     TRANSFER& window = open();
     const QList<QAction*> top = window.menuBar()->actions();
-    ASSERT_EQ(top.size(), 2);
+    // The log of sent orders sits beside the settings; Help stays last.
+    ASSERT_EQ(top.size(), 3);
     EXPECT_EQ(top[0]->text(), "Instellingen");
-    EXPECT_EQ(top[1]->text(), "Help");
-    ASSERT_NE(top[1]->menu(), nullptr);
-    const QList<QAction*> help = top[1]->menu()->actions();
+    EXPECT_EQ(top[1]->text(), "Verzonden orders");
+    EXPECT_EQ(top[2]->text(), "Help");
+    ASSERT_NE(top[2]->menu(), nullptr);
+    const QList<QAction*> help = top[2]->menu()->actions();
     ASSERT_EQ(help.size(), 3);
     EXPECT_EQ(help[0]->text(), "Info");
     EXPECT_TRUE(help[1]->isSeparator());
@@ -457,4 +460,28 @@ TEST_F(OpeningSequence, SavesScreenshotsWhenAsked)
     HelpWindow help;
     help.showTopic(HelpWindow::helpFile(TRANSVO_BIN_DIR), QStringLiteral("HelpContents"));
     help.grab().save(QString::fromUtf8(folder) + "/HELP.png");
+}
+
+// Files the customer's software drops into the input folder, or takes away, show while the window
+// is open; the user's ticks stay on the files they were on.
+TEST_F(OpeningSequence, FollowsTheInputFolderAndKeepsTheTicks)
+{
+    configure({ { "Schema", "CSV" } });
+    addInput("a.csv");
+    addInput("c.csv");
+    TRANSFER& window = open();
+    ASSERT_EQ(ticks(window), QList<bool>({ true, false })) << "a fresh fill ticks the first file";
+    gui_test::control<QTreeWidget>(window, "LISTVIEW_TRANSFER")->topLevelItem(1)->setCheckState(0, Qt::Checked);
+
+    addInput("b.csv");
+    addInput("notes.txt");
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return names(window).size() == 3; }));
+    EXPECT_EQ(names(window), QStringList({ "a.csv", "b.csv", "c.csv" }));
+    EXPECT_EQ(ticks(window), QList<bool>({ true, false, true }));
+
+    std::filesystem::remove(m_input + "/a.csv");
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return names(window).size() == 2; }));
+    EXPECT_EQ(names(window), QStringList({ "b.csv", "c.csv" }));
+    EXPECT_EQ(ticks(window), QList<bool>({ false, true }));
+    EXPECT_EQ(window.tickedFiles(), std::vector<std::string> { m_input + "/c.csv" });
 }
