@@ -70,6 +70,8 @@ public slots:
     void PBT_MAIL();
     void PBT_EXTRA();
     void showSettings();
+    // "Order bekijken": the ticked file as it would be sent; the window stays as it is.
+    void previewOrder();
     void showInfo();
 
 private:

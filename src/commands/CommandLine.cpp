@@ -97,7 +97,7 @@ int convertFile(const Options& options, const std::string& programFolder, const 
         return 1;
     }
     if (options.mode == "--preview") {
-        out << convert::previewText(converted, webshopName(settings.isBelgian()));
+        out << convert::previewText(converted, webshopName(settings, settings.isBelgian()));
         return out.flush() ? 0 : 1;
     }
     if (options.out) {

@@ -2,6 +2,7 @@
 
 #include "commands/WorkFolderLock.h"
 #include "lengths/PipeLengthLookup.h"
+#include "transfer/OrderUpload.h"
 
 #include <new>
 
@@ -24,9 +25,9 @@ convert::ConvertedOrder convertOrder(const CommandContext& context, convert::Con
     return converted;
 }
 
-std::string webshopName(bool belgian)
+std::string webshopName(const config::Settings& settings, bool belgianPressed)
 {
-    return belgian ? "BE" : "NL";
+    return transfer::OrderUpload::goesToBelgium(settings, belgianPressed) ? "BE" : "NL";
 }
 
 PreviewOrderCommand::PreviewOrderCommand(const CommandContext& context, CommandView& view)
@@ -53,7 +54,7 @@ std::optional<OrderPreview> PreviewOrderCommand::run()
     try {
         BusyScope busy(m_view);
         return OrderPreview { convertOrder(m_context, conversion, ticked.front()),
-            webshopName(m_view.isBelgianShopChosen()) };
+            webshopName(m_context.settings, m_view.isBelgianShopChosen()) };
     } catch (const std::bad_alloc&) {
         reportOutOfMemory(messages);
         return std::nullopt;

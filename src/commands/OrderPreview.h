@@ -18,8 +18,8 @@ namespace commands {
 convert::ConvertedOrder convertOrder(const CommandContext& context, convert::Conversion& conversion,
     const std::string& sourcePath, const std::function<void()>& started = {});
 
-// "BE" or "NL": the webshop a post would go to, by the window's choice.
-std::string webshopName(bool belgian);
+// "BE" or "NL": the webshop a post would go to, by the settings and the window's BE/NL choice.
+std::string webshopName(const config::Settings& settings, bool belgianPressed);
 
 // What "Order bekijken" shows: the ticked file as it would be sent, and where to.
 struct OrderPreview

@@ -363,11 +363,12 @@ TEST_F(OpeningSequence, HasTheMenuOfTheWindow)
     configure({});
     TRANSFER& window = open();
     const QList<QAction*> top = window.menuBar()->actions();
-    ASSERT_EQ(top.size(), 2);
+    ASSERT_EQ(top.size(), 3);
     EXPECT_EQ(top[0]->text(), "Instellingen");
-    EXPECT_EQ(top[1]->text(), "Help");
-    ASSERT_NE(top[1]->menu(), nullptr);
-    const QList<QAction*> help = top[1]->menu()->actions();
+    EXPECT_EQ(top[1]->text(), "Order bekijken");
+    EXPECT_EQ(top[2]->text(), "Help");
+    ASSERT_NE(top[2]->menu(), nullptr);
+    const QList<QAction*> help = top[2]->menu()->actions();
     ASSERT_EQ(help.size(), 3);
     EXPECT_EQ(help[0]->text(), "Info");
     EXPECT_TRUE(help[1]->isSeparator());
