@@ -2,12 +2,14 @@
 
 #include "app/HelpWindow.h"
 #include "commands/IcmMailCommand.h"
+#include "commands/OrderPreview.h"
 #include "commands/SendOrderCommand.h"
 #include "commands/SourceFiles.h"
 #include "commands/WorkFolderLock.h"
 #include "config/ConfigReader.h"
 #include "dialogs/INFO.h"
 #include "dialogs/SentOrdersDialog.h"
+#include "dialogs/OrderPreviewDialog.h"
 #include "dialogs/TRANSFER_EXTRA.h"
 #include "dialogs/TRANSFER_TABS.h"
 #include "lengths/UpdateCheck.h"
@@ -87,6 +89,7 @@ void TRANSFER::buildWindow()
     const QMap<QString, QAction*> commands = ui::MenuLayout::load(QStringLiteral("TRANSFER_MENU")).build(menuBar());
     connect(commands.value(QStringLiteral("TRANSFER_TABS")), &QAction::triggered, this, &TRANSFER::showSettings);
     connect(commands.value(QStringLiteral("VERZONDEN")), &QAction::triggered, this, &TRANSFER::showSentOrders);
+    connect(commands.value(QStringLiteral("ORDERPREVIEW")), &QAction::triggered, this, &TRANSFER::previewOrder);
     connect(commands.value(QStringLiteral("INFO")), &QAction::triggered, this, &TRANSFER::showInfo);
     connect(commands.value(QStringLiteral("HELPCONTENTS")), &QAction::triggered, this, &TRANSFER::HELPCONTENTS);
 
@@ -347,6 +350,15 @@ commands::CommandContext TRANSFER::commandContext()
 void TRANSFER::sendOrder()
 {
     commands::SendOrderCommand(commandContext(), *this, *m_conversion).run();
+}
+
+void TRANSFER::previewOrder()
+{
+    std::optional<commands::OrderPreview> preview = commands::PreviewOrderCommand(commandContext(), *this).run();
+    if (preview) {
+        ui::runModal<OrderPreviewDialog>(
+            this, std::make_shared<const convert::ConvertedOrder>(std::move(preview->converted)), preview->webshop);
+    }
 }
 
 void TRANSFER::PBT_MAIL()

@@ -74,6 +74,8 @@ public slots:
     void PBT_EXTRA();
     void showSettings();
     void showSentOrders();
+    // "Order bekijken": the ticked file as it would be sent; the window stays as it is.
+    void previewOrder();
     void showInfo();
 
 private:

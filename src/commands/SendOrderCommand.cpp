@@ -1,8 +1,8 @@
 #include "commands/SendOrderCommand.h"
 
 #include "commands/SentOrderLog.h"
+#include "commands/OrderPreview.h"
 #include "commands/WorkFolderLock.h"
-#include "lengths/PipeLengthLookup.h"
 #include "orderinfo/Orderkop.h"
 #include "platform/Files.h"
 #include "platform/OpenUrl.h"
@@ -88,15 +88,13 @@ void SendOrderCommand::send(const std::string& sourcePath)
 
 void SendOrderCommand::convert(const std::string& sourcePath)
 {
-    lengths::PipeLengthLookup table;
-    if (m_context.settings.convertsMetres()) {
-        // A table that cannot be opened is reported; the conversion goes on without it.
-        table.open(m_context.programFolder, m_context.messages);
-    }
-    m_view.setSendCaption("Momentje");
-    BusyScope busy(m_view);
-    m_conversion.convert(m_context.settings.Schema, sourcePath, table.isOpen() ? &table : nullptr);
-    table.close();
+    std::optional<BusyScope> busy;
+    // Converted as a preview converts it; only then written, with the header data taken along.
+    const convert::ConvertedOrder converted = convertOrder(m_context, m_conversion, sourcePath, [this, &busy] {
+        m_view.setSendCaption("Momentje");
+        busy.emplace(m_view);
+    });
+    m_conversion.deliver(converted);
 }
 
 bool SendOrderCommand::hasDocument() const

@@ -25,7 +25,8 @@ public:
 
 private:
     void send(const std::string& sourcePath);
-    // Converts the source into dtbs.xml; the pipe-length table is open only meanwhile.
+    // Converts the source in memory (the pipe-length table open only meanwhile), then writes
+    // dtbs.xml and sets the header data aside.
     void convert(const std::string& sourcePath);
     bool hasDocument() const;
     // After the webshop accepted the order: the source file goes when so configured.

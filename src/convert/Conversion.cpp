@@ -24,9 +24,12 @@ Conversion::Conversion(const config::Settings& settings, std::string workFolder,
 {
 }
 
-bool Conversion::convert(const std::string& schema, const std::string& sourcePath, PipeLengths* lengths)
+namespace {
+
+using Reader = void (Conversion::*)(const std::string&);
+
+Reader readerFor(const std::string& schema)
 {
-    using Reader = void (Conversion::*)(const std::string&);
     struct Entry
     {
         const char* schema;
@@ -42,23 +45,119 @@ bool Conversion::convert(const std::string& schema, const std::string& sourcePat
     };
     const auto entry = std::find_if(
         std::begin(readers), std::end(readers), [&schema](const Entry& e) { return schema == e.schema; });
-    if (entry == std::end(readers)) {
+    return entry == std::end(readers) ? nullptr : entry->reader;
+}
+
+// A preview of a long order with a fault on every line would list them all; a few dozen tell the
+// user as much.
+constexpr std::size_t kMaxNotes = 100;
+
+} // namespace
+
+bool Conversion::convert(const std::string& schema, const std::string& sourcePath, PipeLengths* lengths)
+{
+    if (readerFor(schema) == nullptr) {
         return false;
+    }
+    // The send's own course, so what a preview shows is what is written.
+    deliver(convertInMemory(schema, sourcePath, lengths));
+    return true;
+}
+
+ConvertedOrder Conversion::convertInMemory(
+    const std::string& schema, const std::string& sourcePath, PipeLengths* lengths)
+{
+    ConvertedOrder result;
+    const Reader reader = readerFor(schema);
+    if (reader == nullptr) {
+        result.notes.push_back("Geen data in " + sourcePath);
+        return result;
     }
     // Checked before anything is read: a source this large is no order, and reading it whole
     // (and the document it makes, several times its size) could exhaust the memory.
     if (!sourcePath.empty() && platform::fileSize(sourcePath) > kMaxSourceBytes) {
         m_messages.error("Bronbestand " + sourcePath + " is te groot (meer dan 256 MB).");
-        return true;
+        result.notes.push_back("Geen data in " + sourcePath);
+        return result;
     }
     // The run's table is closed by the caller right after the run, so it is not kept beyond it.
     PipeLengths* const kept = m_pipeLengths;
     if (lengths != nullptr) {
         m_pipeLengths = lengths;
     }
-    (this->*entry->reader)(sourcePath);
-    m_pipeLengths = kept;
+    if (m_settings.convertsMetres() && m_pipeLengths == nullptr) {
+        result.notes.emplace_back("Geen buislengtetabel: aantallen in meter worden niet omgerekend.");
+    }
+    m_run = &result;
+    m_droppedNotes = 0;
+    m_pending = {};
+    // However the reader ends, the next run starts without this one's result.
+    struct Detach
+    {
+        Conversion& owner;
+        PipeLengths* table;
+        ~Detach()
+        {
+            owner.m_run = nullptr;
+            owner.m_pipeLengths = table;
+        }
+    } detach { *this, kept };
+    (this->*reader)(sourcePath);
+    if (m_droppedNotes > 0) {
+        result.notes.push_back("En nog " + std::to_string(m_droppedNotes) + " opmerkingen.");
+    }
+    if (!result.hasOrder) {
+        // Whatever the run noticed on the way, there is nothing to send.
+        result.notes.assign(1, "Geen data in " + sourcePath);
+    } else if (result.order.lines.empty()) {
+        result.notes.emplace_back("De order heeft geen regels.");
+    }
+    return result;
+}
+
+bool Conversion::deliver(const ConvertedOrder& converted)
+{
+    if (!converted.hasOrder) {
+        return false;
+    }
+    // Set aside, not deleted: should the order not reach the webshop, the next try must carry the
+    // same header (see restoreSetAsideOrderkop).
+    const std::string orderkop = orderkopPath();
+    if (converted.tookOrderkop && platform::fileExists(orderkop)
+        && !platform::renameFile(orderkop, orderinfo::orderkopAsidePath(m_workFolder))) {
+        m_messages.error("Fout: orderkop.txt niet gewist na verwerking.");
+    }
+    return writeDocument(converted.order);
+}
+
+bool Conversion::writeDocument(const ORDER& order)
+{
+    // Written while it is made: a long order's document is several times its source.
+    const platform::WriteResult written = platform::replaceFileWith(
+        documentPath(), [&order](platform::ByteSink& sink) { writeOrderDocument(order, sink); },
+        platform::Access::OwnerOnly);
+    if (!written) {
+        m_messages.error("Fout bij aanmaken bestand " + documentPath() + " " + written.osError);
+        return false;
+    }
     return true;
+}
+
+void Conversion::note(std::string text)
+{
+    if (m_run == nullptr) {
+        return;
+    }
+    if (m_run->notes.size() < kMaxNotes) {
+        m_run->notes.push_back(std::move(text));
+    } else {
+        ++m_droppedNotes;
+    }
+}
+
+void Conversion::noteSkipped(std::size_t sourceLine, const char* why)
+{
+    note("Bronregel " + std::to_string(sourceLine) + " overgeslagen: " + why + ".");
 }
 
 std::string Conversion::documentPath() const
@@ -135,18 +234,42 @@ void Conversion::VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin)
 
 void Conversion::VERWERK_MAG()
 {
-    // Written while it is made: a long order's document is several times its source.
-    const platform::WriteResult written = platform::replaceFileWith(
-        documentPath(), [this](platform::ByteSink& sink) { writeOrderDocument(m_order, sink); },
-        platform::Access::OwnerOnly);
-    if (!written) {
-        m_messages.error("Fout bij aanmaken bestand " + documentPath() + " " + written.osError);
+    if (m_run != nullptr) {
+        // The lines move to the result; the header stays, as after a written document.
+        ORDER_LINES lines = std::move(m_order.lines);
+        m_order.lines.clear();
+        m_run->order = m_order;
+        m_run->order.lines = std::move(lines);
+        m_run->deliveryDate = m_deliveryDate;
+        m_run->hasOrder = true;
         return;
     }
-    m_order.lines.clear();
+    if (writeDocument(m_order)) {
+        m_order.lines.clear();
+    }
 }
 
 KOPLIJST Conversion::VERWERK_KOP()
+{
+    KOPLIJST header = readOrderkop();
+    const std::string path = orderkopPath();
+    if (m_run != nullptr) {
+        // Left for deliver(): a preview takes nothing away.
+        m_run->tookOrderkop = platform::fileExists(path);
+        if (header.size() == orderinfo::kOrderkopLineCount) {
+            note("De extra orderinformatie (orderkop.txt) vult de kop.");
+        }
+        return header;
+    }
+    // Set aside, not deleted: should the order not reach the webshop, the next try must carry the
+    // same header (see restoreSetAsideOrderkop).
+    if (platform::fileExists(path) && !platform::renameFile(path, orderinfo::orderkopAsidePath(m_workFolder))) {
+        m_messages.error("Fout: orderkop.txt niet gewist na verwerking.");
+    }
+    return header;
+}
+
+KOPLIJST Conversion::readOrderkop()
 {
     KOPLIJST header;
     const std::string path = orderkopPath();
@@ -160,22 +283,19 @@ KOPLIJST Conversion::VERWERK_KOP()
             m_messages.error("Fout bij openen bestand " + path + " " + error);
         }
     }
-    // Set aside, not deleted: should the order not reach the webshop, the next try must carry the
-    // same header (see restoreSetAsideOrderkop).
-    if (platform::fileExists(path) && !platform::renameFile(path, orderinfo::orderkopAsidePath(m_workFolder))) {
-        m_messages.error("Fout: orderkop.txt niet gewist na verwerking.");
-    }
     return header;
 }
 
 Quantity Conversion::VERWERK_LENGTE(const std::string& key, const Quantity& quantity)
 {
+    m_pending = {};
     if (m_pipeLengths == nullptr) {
         return quantity;
     }
     const std::optional<double> length = m_pipeLengths->pipeLength(key);
     // A length of zero or below cannot divide metres into pipes: such a row counts as absent.
     if (!length || !(*length > 0)) {
+        m_pending.kind = Pending::Kind::NotFound;
         return quantity;
     }
     // Decimal metres and lengths are not exact in binary: 6,9 m of 2,3 m pipes divides to
@@ -190,6 +310,9 @@ Quantity Conversion::VERWERK_LENGTE(const std::string& key, const Quantity& quan
         = std::fabs(ratio - nearest) <= kNoise * std::max(1.0, std::fabs(nearest)) ? nearest : std::ceil(ratio);
     if (!std::isfinite(pipes)) {
         return quantity;
+    }
+    if (m_run != nullptr) {
+        m_pending = { Pending::Kind::Converted, quantity.text(m_decimalSeparator), *length };
     }
     return Quantity::whole(pipes);
 }
@@ -272,6 +395,15 @@ void Conversion::addLine(const Quantity& quantity, std::string_view article)
     const auto written = std::to_chars(number, number + sizeof number, m_lineCount);
     m_order.lines.push_back({ quantity.text(m_decimalSeparator), m_deliveryDate,
         std::string_view(number, static_cast<std::size_t>(written.ptr - number)), trimBlanks(article) });
+    if (m_run != nullptr && m_pending.kind != Pending::Kind::None) {
+        if (m_pending.kind == Pending::Kind::Converted) {
+            m_run->metreLines.push_back({ m_lineCount - 1, std::move(m_pending.metres), m_pending.length });
+        } else {
+            note("Regel " + std::to_string(m_lineCount) + " (" + displayText(trimBlanks(article), m_order.lineOrigin)
+                + "): geen buislengte gevonden, het aantal blijft in meter.");
+        }
+        m_pending = {};
+    }
 }
 
 } // namespace convert

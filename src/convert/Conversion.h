@@ -23,6 +23,7 @@
 // of the header list from orderkop.txt.
 
 #include "config/Settings.h"
+#include "convert/ConvertedOrder.h"
 #include "convert/Order.h"
 #include "convert/PipeLengths.h"
 #include "convert/TextRules.h"
@@ -54,9 +55,18 @@ public:
 
     // Runs the reader that the schema names exactly ("SDF", "CSV", "ICM", "XML", "MER",
     // "MC1000") on the source, converting metres with lengths when given (the table is open only
-    // for the run). Returns whether a reader ran; whether it wrote dtbs.xml is told by the file
-    // alone.
+    // for the run), and delivers the order. Returns whether a reader ran; whether it wrote
+    // dtbs.xml is told by the file alone.
     bool convert(const std::string& schema, const std::string& sourcePath, PipeLengths* lengths = nullptr);
+    // The same run in memory: it writes nothing and leaves orderkop.txt where it is. Messages
+    // about the source (cannot open, too large, a bad mapping) are shown as a send shows them.
+    // An unknown schema gives no order.
+    ConvertedOrder convertInMemory(
+        const std::string& schema, const std::string& sourcePath, PipeLengths* lengths = nullptr);
+    // What a send does with a converted order before its post: sets orderkop.txt aside when the
+    // order took it, then writes dtbs.xml. Returns whether dtbs.xml was written; without an order
+    // nothing happens.
+    bool deliver(const ConvertedOrder& converted);
 
     // The work folder path of dtbs.xml and of orderkop.txt.
     std::string documentPath() const;
@@ -67,9 +77,11 @@ public:
     // from, by default orderkop.txt.
     void VERWERK_STRUC(const KOPLIJST& header, TextOrigin origin = TextOrigin::Windows1252);
     // Writes dtbs.xml from the order and empties the lines; on failure reports it and keeps them.
+    // Within convertInMemory() it hands the order to the run's result instead.
     void VERWERK_MAG();
     // The lines of orderkop.txt, trimmed; empty without the file. Sets the file aside (see
-    // orderinfo::restoreSetAsideOrderkop).
+    // orderinfo::restoreSetAsideOrderkop), but within convertInMemory() only notes that it was
+    // taken.
     KOPLIJST VERWERK_KOP();
     // The number of whole pipes for a quantity in metres when the key is in the table with a
     // length above 0; the quantity unchanged otherwise.
@@ -135,6 +147,19 @@ public:
     const std::string& workFolder() const { return m_workFolder; }
 
 private:
+    struct Pending
+    {
+        enum class Kind { None, Converted, NotFound } kind = Kind::None;
+        std::string metres;
+        double length = 0;
+    };
+
+    // Keeps a remark for the in-memory run's result; a long order's remarks stop at a limit.
+    void note(std::string text);
+    void noteSkipped(std::size_t sourceLine, const char* why);
+    KOPLIJST readOrderkop();
+    // dtbs.xml from the order; false after reporting a failure.
+    bool writeDocument(const ORDER& order);
     // The source checks and opening of a text reader, then its work on the bytes.
     void runTextSource(const std::string& sourcePath, void (Conversion::*read)(std::string_view));
     // The ICM file's own header lines h[1..19], trimmed, put straight into the order.
@@ -150,6 +175,12 @@ private:
     std::string m_deliveryDate;
     std::size_t m_lineCount = 0;
     char m_decimalSeparator = kCommaSeparator;
+
+    // The result of the convertInMemory() run under way, else null.
+    ConvertedOrder* m_run = nullptr;
+    // What the metre conversion made of the line about to be added.
+    Pending m_pending;
+    std::size_t m_droppedNotes = 0;
 };
 
 } // namespace convert

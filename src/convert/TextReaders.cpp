@@ -26,18 +26,20 @@ private:
 };
 
 // The start the fixed-width and delimited runs share: header data or none, the default date
-// for an empty one, the header record skipped when there is one.
-void startRecordRun(Conversion& run, platform::TextLines& lines)
+// for an empty one, the header record skipped when there is one. Returns the source lines read.
+std::size_t startRecordRun(Conversion& run, platform::TextLines& lines)
 {
     KOPLIJST header = Conversion::emptyHeader();
     run.takeHeaderData(header);
     run.VERWERK_STRUC(header);
     run.useDefaultDeliveryDateIfEmpty();
     std::string_view line;
-    if (run.settings().Koprecord == "YES") {
-        lines.next(line);
+    std::size_t read = 0;
+    if (run.settings().Koprecord == "YES" && lines.next(line)) {
+        read = 1;
     }
     run.beginLines();
+    return read;
 }
 
 // An upper bound for the order lines of a text source: every line end may start one.
@@ -80,7 +82,9 @@ void Conversion::VERWERK_ICM(const std::string& sourcePath)
 void Conversion::convertSdf(std::string_view source)
 {
     platform::TextLines lines(source);
-    startRecordRun(*this, lines);
+    if (startRecordRun(*this, lines) > 0) {
+        noteSkipped(1, "kopregel (Koprecord)");
+    }
     reserveLines(textLineCount(source), source.size());
     std::string_view line;
     while (lines.next(line)) {
@@ -100,14 +104,21 @@ void Conversion::convertSdf(std::string_view source)
 void Conversion::convertCsv(std::string_view source)
 {
     platform::TextLines lines(source);
-    startRecordRun(*this, lines);
+    std::size_t sourceLine = startRecordRun(*this, lines);
+    if (sourceLine > 0) {
+        noteSkipped(1, "kopregel (Koprecord)");
+    }
     reserveLines(textLineCount(source), source.size());
     std::string_view line;
     std::string article;
     Quantity quantity;
     while (lines.next(line)) {
+        ++sourceLine;
         FC_SPLIT_REC(line, article, quantity);
         if (isBlankText(article)) {
+            if (!isBlankText(line)) {
+                noteSkipped(sourceLine, "geen artikelnummer in veld CSV_art");
+            }
             continue;
         }
         convertMetres(quantity, [&article] { return article; });
@@ -170,13 +181,15 @@ void Conversion::convertIcm(std::string_view source)
     std::string_view line;
 
     KOPLIJST header;
+    std::size_t sourceLine = 0;
     if (takeHeaderData(header)) {
         VERWERK_STRUC(header);
-        for (std::size_t i = 0; i < kIcmHeaderLines && lines.next(line); ++i) { }
+        for (; sourceLine < kIcmHeaderLines && lines.next(line); ++sourceLine) { }
     } else {
         std::array<std::string, kIcmHeaderLines + 1> h;
         for (std::size_t i = 1; i <= kIcmHeaderLines && lines.next(line); ++i) {
             h[i] = trimmed(line);
+            sourceLine = i;
         }
         fillIcmHeader(h);
     }
@@ -190,6 +203,7 @@ void Conversion::convertIcm(std::string_view source)
     Quantity quantity;
     while (lines.next(line)) {
         ++position;
+        ++sourceLine;
         if (position == 1) {
             quantity = parseQuantity(line, kPointSeparator);
         } else if (position == 2) {
@@ -197,6 +211,8 @@ void Conversion::convertIcm(std::string_view source)
             convertMetres(quantity, [&article] { return rightAligned(article, kIcmKeyWidth); });
             if (!isBlankText(article)) {
                 addLine(quantity, article);
+            } else {
+                noteSkipped(sourceLine, "geen artikelnummer");
             }
         } else if (position == 4) {
             position = 0;

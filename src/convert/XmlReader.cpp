@@ -338,6 +338,9 @@ void Conversion::VERWERK_XML(const std::string& sourcePath)
         convertMetres(quantity, [article] { return tableKey(article); });
         addLine(quantity, article);
     });
+    if (selection->lineNodes.size() % 2 != 0) {
+        note("Het laatste artikel- of aantalknooppunt heeft geen tegenhanger en is overgeslagen.");
+    }
     VERWERK_MAG();
 }
 

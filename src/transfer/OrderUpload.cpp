@@ -27,8 +27,12 @@ OrderUpload::OrderUpload(const config::Settings& settings, const platform::Deplo
 std::string OrderUpload::webshopFor(
     const config::Settings& settings, const platform::Deployment& deployment, bool belgianPressed)
 {
-    const bool belgian = settings.Webpagina == "YES" ? belgianPressed : settings.isBelgian();
-    return belgian ? deployment.webshopBe : deployment.webshopNl;
+    return goesToBelgium(settings, belgianPressed) ? deployment.webshopBe : deployment.webshopNl;
+}
+
+bool OrderUpload::goesToBelgium(const config::Settings& settings, bool belgianPressed)
+{
+    return settings.Webpagina == "YES" ? belgianPressed : settings.isBelgian();
 }
 
 std::string OrderUpload::headerPath() const

@@ -31,6 +31,8 @@ public:
     // Filiaal "BEL", else the Dutch one.
     static std::string webshopFor(
         const config::Settings& settings, const platform::Deployment& deployment, bool belgianPressed);
+    // Whether that is the Belgian webshop.
+    static bool goesToBelgium(const config::Settings& settings, bool belgianPressed);
 
     // Posts dtbs.xml and replaces Header2.txt and Page2.htm with the reply's header block and
     // body (both empty when nothing came back). Returns false only when the HTTP session could

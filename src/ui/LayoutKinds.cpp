@@ -19,6 +19,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTreeView>
 #include <QTreeWidget>
 
 namespace ui {
@@ -178,6 +179,20 @@ QWidget* makeListView(const LayoutControl& row, QWidget* surface)
     return view;
 }
 
+QWidget* makeTable(const LayoutControl&, QWidget* surface)
+{
+    // A view without items of its own: the code sets a model, which a long order needs, since a
+    // list view would make an item for every one of its lines before showing the first.
+    auto* view = new QTreeView(surface);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    return view;
+}
+
 QWidget* makeTab(const LayoutControl&, QWidget* surface)
 {
     return new QTabWidget(surface);
@@ -226,6 +241,7 @@ const ControlKind kKinds[] = {
     {"combo",      &QComboBox::staticMetaObject,       "label editable sorted items setting",           makeCombo,    true},
     {"listbox",    &QListWidget::staticMetaObject,     "label sorted single",                           makeListBox,  true},
     {"listview",   &QTreeWidget::staticMetaObject,     "label single checkboxes fullrow",               makeListView, true},
+    {"table",      &QTreeView::staticMetaObject,       "label",                                         makeTable,    true},
     {"tab",        &QTabWidget::staticMetaObject,      "",                                              makeTab,      false},
     {"calendar",   &QCalendarWidget::staticMetaObject, "",                                              makeCalendar, false},
     {"spin",       &QSpinBox::staticMetaObject,        "label range wrap",                              makeSpin,     true},

@@ -44,11 +44,12 @@ enum class FlagValue {
 //                                text never joins the list and is never completed or matched to an item
 //   listbox     QListWidget      sorted, single (else extended selection)
 //   listview    QTreeWidget      single, checkboxes, fullrow
+//   table       QTreeView        rows of a model the code sets (read as they scroll into view)
 //   tab         QTabWidget       pages go in with addPage()
 //   calendar    QCalendarWidget  a month calendar
 //   spin        QSpinBox         range=<lo>,<hi>, wrap
 //
-// edit, date, combo, listbox, listview and spin also take label=<control>: screen readers name
+// edit, date, combo, listbox, listview, table and spin also take label=<control>: screen readers name
 // them after that control's caption (else after the text row just before them). Every control
 // takes hidden, disabled, tooltip=<text>, accessible=<name>, font=<family> pt=<points> bold
 // underline color=<r,g,b> background=<colour>; the dialog row takes font= and pt=.

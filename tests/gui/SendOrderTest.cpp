@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QListWidget>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -220,6 +222,73 @@ TEST_F(SendOrder, CarriesTheSavedOrderInformationIntoTheNextOrder)
         EXPECT_NE(xml.find(part), std::string::npos) << part << "\n" << xml;
     }
     EXPECT_FALSE(std::filesystem::exists(m_work + "/orderkop.txt"));
+}
+
+// "Order bekijken" shows what the next send posts, with the metres the table turned into pipes,
+// and leaves the window, the source and the waiting header data as they were.
+TEST_F(SendOrder, PreviewShowsWhatIsThenSentAndChangesNothing)
+{
+    configure({ { "Besteleenheid", "MTR" } });
+    addInput("a.csv");
+    addInput("b.csv");
+    writeText(m_work + "/orderkop.txt", "C-1\r\nR-2\r\n\r\n\r\n\r\n2026-12-15\r\nN\r\n\r\n\r\n\r\n\r\nBE\r\n");
+    TRANSFER& window = open();
+    QAction* preview = window.findChild<QAction*>("ORDERPREVIEW");
+    ASSERT_NE(preview, nullptr);
+    QTreeWidget* list = gui_test::control<QTreeWidget>(window, "LISTVIEW_TRANSFER");
+    list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    preview->trigger();
+    EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Meerdere bestanden niet mogelijk" });
+    list->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+
+    QStringList header;
+    std::vector<QStringList> rows;
+    QStringList notes;
+    gui_test::onNextModal([&](QWidget* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Order bekijken");
+        EXPECT_EQ(dialog->parentWidget(), &window);
+        auto* table = dialog->findChild<QTreeView*>("LISTVIEW_REGELS");
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->accessibleName(), "Orderregels");
+        EXPECT_EQ(dialog->focusWidget(), table) << "the keyboard starts in the lines";
+        const QAbstractItemModel* model = table->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            rows.emplace_back();
+            for (int column = 0; column < model->columnCount(); ++column) {
+                rows.back() << model->index(row, column).data().toString();
+            }
+        }
+        for (const char* name : { "LBX_KOP", "LBX_OPMERKINGEN" }) {
+            auto* box = dialog->findChild<QListWidget*>(name);
+            ASSERT_NE(box, nullptr);
+            for (int row = 0; row < box->count(); ++row) {
+                (std::string(name) == "LBX_KOP" ? header : notes) << box->item(row)->text();
+            }
+        }
+    });
+    preview->trigger();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], QStringList({ "1", "3125021", "4", "12", "3" }));
+    EXPECT_EQ(rows[1], QStringList({ "2", "8212503", "3", "2,5", "1" }));
+    EXPECT_TRUE(header.contains("Contract: C-1"));
+    EXPECT_TRUE(header.contains("Leverdatum: 2026-12-15"));
+    EXPECT_TRUE(header.contains("Webshop: BE"));
+    EXPECT_TRUE(notes.contains("De extra orderinformatie (orderkop.txt) vult de kop."));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(std::filesystem::exists(m_work + "/dtbs.xml"));
+    EXPECT_TRUE(std::filesystem::exists(m_work + "/orderkop.txt"));
+    EXPECT_EQ(body(*s_belgian), "");
+
+    m_messages.clear();
+    send();
+    EXPECT_EQ(m_messages.texts(), std::vector<std::string> { "Order verzonden, zie winkelwagen in browser." });
+    const std::string xml = body(*s_belgian);
+    for (const auto& row : rows) {
+        const std::string item = "lineNumber=\"" + row[0].toStdString()
+            + "\" requestedDeliveryDate=\"2026-12-15\" quantity=\"" + row[2].toStdString() + "\"";
+        EXPECT_NE(xml.find(item), std::string::npos) << item << "\n" << xml;
+    }
+    EXPECT_NE(xml.find("<Contract_number>C-1</Contract_number>"), std::string::npos);
 }
 
 } // namespace

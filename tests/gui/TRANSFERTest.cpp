@@ -364,13 +364,14 @@ TEST_F(OpeningSequence, HasTheMenuOfTheWindow)
     configure({});
     TRANSFER& window = open();
     const QList<QAction*> top = window.menuBar()->actions();
-    // The log of sent orders sits beside the settings; Help stays last.
-    ASSERT_EQ(top.size(), 3);
+    // The preview and the log of sent orders sit beside the settings; Help stays last.
+    ASSERT_EQ(top.size(), 4);
     EXPECT_EQ(top[0]->text(), "Instellingen");
-    EXPECT_EQ(top[1]->text(), "Verzonden orders");
-    EXPECT_EQ(top[2]->text(), "Help");
-    ASSERT_NE(top[2]->menu(), nullptr);
-    const QList<QAction*> help = top[2]->menu()->actions();
+    EXPECT_EQ(top[1]->text(), "Order bekijken");
+    EXPECT_EQ(top[2]->text(), "Verzonden orders");
+    EXPECT_EQ(top[3]->text(), "Help");
+    ASSERT_NE(top[3]->menu(), nullptr);
+    const QList<QAction*> help = top[3]->menu()->actions();
     ASSERT_EQ(help.size(), 3);
     EXPECT_EQ(help[0]->text(), "Info");
     EXPECT_TRUE(help[1]->isSeparator());
