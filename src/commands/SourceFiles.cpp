@@ -141,19 +141,9 @@ std::vector<SourceFile> listSourceFiles(const std::string& folder, const std::st
     std::error_code error;
     // The names stay the bytes of the directory entries: a name that is no valid UTF-8 is listed,
     // opened and deleted like any other.
-#ifdef _WIN32
-    const std::filesystem::path searchPath(std::u8string(searchFolder.begin(), searchFolder.end()));
-#else
-    const std::filesystem::path searchPath(searchFolder);
-#endif
+    const std::filesystem::path searchPath = platform::toFsPath(searchFolder);
     for (std::filesystem::directory_iterator it(searchPath, error), end; !error && it != end; it.increment(error)) {
-#ifdef _WIN32
-        // Windows names are UTF-16; the program's paths are UTF-8.
-        const std::u8string utf8 = it->path().filename().u8string();
-        const std::string name(utf8.begin(), utf8.end());
-#else
-        const std::string name = it->path().filename().string();
-#endif
+        const std::string name = platform::fromFsPath(it->path().filename());
         if (!matchesFilePattern(name, namePattern)) {
             continue;
         }

@@ -21,20 +21,14 @@ std::string trimmed(std::string_view text)
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-// Paths are UTF-8 here; std::filesystem would read a plain string in the ANSI code page on Windows.
-std::filesystem::path toPath(const std::string& utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 bool samePath(const std::string& a, const std::string& b)
 {
     std::error_code error;
-    const auto left = std::filesystem::weakly_canonical(toPath(a), error);
+    const auto left = std::filesystem::weakly_canonical(platform::toFsPath(a), error);
     if (error) {
         return a == b;
     }
-    const auto right = std::filesystem::weakly_canonical(toPath(b), error);
+    const auto right = std::filesystem::weakly_canonical(platform::toFsPath(b), error);
     return error ? a == b : left == right;
 }
 
@@ -57,10 +51,9 @@ PipeLengthTable::~PipeLengthTable()
 
 std::string PipeLengthTable::indexPathFor(const std::string& tablePath)
 {
-    std::filesystem::path path = toPath(tablePath);
+    std::filesystem::path path = platform::toFsPath(tablePath);
     path.replace_extension(".CDX");
-    const std::u8string utf8 = path.u8string();
-    return std::string(utf8.begin(), utf8.end());
+    return platform::fromFsPath(path);
 }
 
 std::string PipeLengthTable::inUseText(const std::string& programFolder)

@@ -141,8 +141,7 @@ std::string dataFolderFor(const std::string& programFolder, bool programFolderWr
         return programFolder;
     }
     std::error_code error;
-    // From UTF-8 explicitly: a plain std::string would be taken in the ANSI code page on Windows.
-    std::filesystem::create_directories(std::u8string(userFolder.begin(), userFolder.end()), error);
+    std::filesystem::create_directories(toFsPath(userFolder), error);
     seedDataFolder(programFolder, userFolder);
     return userFolder;
 }
@@ -160,6 +159,26 @@ std::string fileName(const std::string& path)
     const auto cut = path.find_last_of('/');
 #endif
     return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::filesystem::path toFsPath(const std::string& utf8)
+{
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    // The bytes as they are: a name that is no valid UTF-8 still names its file.
+    return std::filesystem::path(utf8);
+#endif
+}
+
+std::string fromFsPath(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+#else
+    return path.string();
+#endif
 }
 
 } // namespace platform

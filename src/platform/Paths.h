@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace platform {
@@ -35,5 +36,10 @@ std::string dataFolderFor(const std::string& programFolder, bool programFolderWr
 
 // The last path component.
 std::string fileName(const std::string& path);
+
+// Paths are UTF-8 in the program, while std::filesystem reads a plain string in the ANSI code page
+// on Windows; these two carry a path across without loss on every system.
+std::filesystem::path toFsPath(const std::string& utf8);
+std::string fromFsPath(const std::filesystem::path& path);
 
 } // namespace platform

@@ -66,17 +66,6 @@ std::optional<std::string> CHttp::prepare(
 }
 
 std::string CHttp::ORDER_UPLOAD(
-    const std::string& host, const std::string& path, const std::string& data, std::uint16_t port, unsigned flags)
-{
-    const std::optional<std::string> url = prepare(host, path, port, flags);
-    if (!url) {
-        return {};
-    }
-    m_lastResponse = m_session->post(*url, kUploadHeaders, data);
-    return m_lastResponse.isReceived() ? m_lastResponse.body : std::string();
-}
-
-std::string CHttp::uploadFile(
     const std::string& host, const std::string& path, const std::string& dataPath, std::uint16_t port, unsigned flags)
 {
     const std::optional<std::string> url = prepare(host, path, port, flags);

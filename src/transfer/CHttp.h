@@ -28,16 +28,13 @@ public:
 
     void setTimeouts(HttpTimeouts timeouts) { m_timeouts = timeouts; }
 
-    // POSTs data to path on host. port 0 keeps the session's port (443 for Secure). The request
-    // carries the form content type and "Accept: */*", in that order, and the data bytes
-    // exactly. Returns the response body; empty when any step failed. Afterwards
+    // POSTs the bytes of the file at dataPath to path on host, read while they are sent, so a
+    // long order never lies in memory whole. port 0 keeps the session's port (443 for Secure).
+    // The request carries the form content type and "Accept: */*", in that order, and the
+    // file's bytes exactly. Returns the response body; empty when any step failed. Afterwards
     // lastResponse() holds the whole outcome: the raw header block (empty when none came) and
     // the reason of a failure.
-    std::string ORDER_UPLOAD(const std::string& host, const std::string& path = {}, const std::string& data = {},
-        std::uint16_t port = 0, unsigned flags = NoFlags);
-
-    // As ORDER_UPLOAD, with the data read from the file at dataPath while it is sent.
-    std::string uploadFile(const std::string& host, const std::string& path, const std::string& dataPath,
+    std::string ORDER_UPLOAD(const std::string& host, const std::string& path, const std::string& dataPath,
         std::uint16_t port = 0, unsigned flags = NoFlags);
 
     const HttpResponse& lastResponse() const { return m_lastResponse; }

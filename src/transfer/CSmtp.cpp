@@ -81,24 +81,17 @@ CSmtp::~CSmtp()
     disconnect();
 }
 
-bool CSmtp::fail(std::string reason)
-{
-    m_failureReason = std::move(reason);
-    return false;
-}
-
 bool CSmtp::sendMail()
 {
-    m_failureReason.clear();
     if (!m_message) {
-        return fail("Geen bericht om te verzenden");
+        return false;
     }
     if (!m_message->hasUsableAddresses()) {
-        return fail("Ongeldig e-mailadres van afzender of ontvanger");
+        return false;
     }
     const std::string url = curl::serverUrl("smtp", m_remoteHost, kSmtpPort);
     if (url.empty()) {
-        return fail("Ongeldige naam van de SMTP-server: " + m_remoteHost);
+        return false;
     }
     std::vector<std::string> contents;
     return readAttachments(contents) && transmit(url, contents);
@@ -112,7 +105,7 @@ bool CSmtp::readAttachments(std::vector<std::string>& contents)
         std::string error;
         auto bytes = platform::readFile(path, &error);
         if (!bytes) {
-            return fail("Het bestand " + path + " kan niet gelezen worden: " + error);
+            return false;
         }
         contents.push_back(std::move(*bytes));
     }
@@ -137,7 +130,7 @@ bool CSmtp::transmit(const std::string& url, const std::vector<std::string>& con
     curl_socket_t socket = CURL_SOCKET_BAD;
     if (!listed || !mime
         || !configureSend(easy.get(), { url, errorText, headers.get(), recipients.get(), mime.get(), &socket })) {
-        return fail("De e-mailverbinding kan niet worden opgezet");
+        return false;
     }
     // libcurl turns any refusal into an error, a 5xx after the data included.
     const CURLcode code = curl_easy_perform(easy.get());
@@ -145,7 +138,7 @@ bool CSmtp::transmit(const std::string& url, const std::vector<std::string>& con
         abandon(socket);
     }
     if (code != CURLE_OK) {
-        return fail(errorText[0] ? errorText : curl_easy_strerror(code));
+        return false;
     }
     return true;
 }
@@ -202,13 +195,12 @@ bool CSmtp::connect()
     disconnect();
     m_reply.clear();
     m_remoteAddress.clear();
-    m_failureReason.clear();
     // libcurl's smtp scheme would read the greeting itself and answer it with EHLO. A bare
     // connection lets the test read the greeting as it comes and say nothing but QUIT: the http
     // scheme adds nothing to plain TCP, and with CONNECT_ONLY no request is ever made.
     const std::string url = curl::serverUrl("http", m_remoteHost, kSmtpPort);
     if (url.empty()) {
-        return fail("Ongeldige naam van de SMTP-server: " + m_remoteHost);
+        return false;
     }
     curl::Easy easy = curl::newEasy();
     char errorText[CURL_ERROR_SIZE] = {};
@@ -216,13 +208,13 @@ bool CSmtp::connect()
     ok = ok && curl_easy_setopt(easy.get(), CURLOPT_PROXY, "") == CURLE_OK;
     ok = ok && curl_easy_setopt(easy.get(), CURLOPT_CONNECT_ONLY, 1L) == CURLE_OK;
     if (!ok) {
-        return fail("De verbinding kan niet worden opgezet");
+        return false;
     }
     const CURLcode code = curl_easy_perform(easy.get());
     // The handle lives on in m_connection; its error buffer must not point into this frame.
     curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, nullptr);
     if (code != CURLE_OK) {
-        return fail(errorText[0] ? errorText : curl_easy_strerror(code));
+        return false;
     }
     char* address = nullptr;
     if (curl_easy_getinfo(easy.get(), CURLINFO_PRIMARY_IP, &address) == CURLE_OK && address) {
@@ -238,7 +230,7 @@ bool CSmtp::connect()
         }
         disconnect();
         m_remoteAddress.clear();
-        return fail(status < 0 ? "Geen begroeting van de server" : "De server weigert: " + greeting);
+        return false;
     }
     m_reply = std::move(greeting);
     return true;

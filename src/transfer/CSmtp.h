@@ -42,12 +42,9 @@ public:
     // The greeting read by connect(), its lines without line ends joined by LF.
     const std::string& reply() const { return m_reply; }
     const std::string& remoteAddress() const { return m_remoteAddress; }
-    // Why the last sendMail() or connect() failed, for a test or a log; empty after success.
-    const std::string& failureReason() const { return m_failureReason; }
 
 private:
     struct Transfer;
-    bool fail(std::string reason);
     bool readAttachments(std::vector<std::string>& contents);
     bool transmit(const std::string& url, const std::vector<std::string>& contents);
     bool configureSend(CURL* curl, const Transfer& transfer) const;
@@ -62,7 +59,6 @@ private:
     curl::Easy m_connection; // open between connect() and disconnect()
     std::string m_reply;
     std::string m_remoteAddress;
-    std::string m_failureReason;
 };
 
 } // namespace transfer

@@ -27,8 +27,8 @@ using curl::Slist;
 
 struct ResetOnExit
 {
-    explicit ResetOnExit(CURL* curl)
-        : curl(curl)
+    explicit ResetOnExit(CURL* handle)
+        : curl(handle)
     {
         curl_easy_reset(curl);
     }

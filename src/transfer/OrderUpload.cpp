@@ -68,7 +68,7 @@ bool OrderUpload::ORDER_VERZENDEN(bool belgianPressed)
     }
 
     // Sent from the file as it is read: a long order's document need not lie in memory twice.
-    m_replyBody = session.uploadFile(
+    m_replyBody = session.ORDER_UPLOAD(
         webshop.host, kOrderPath, documentPath(), static_cast<std::uint16_t>(webshop.port), CHttp::Secure);
     const HttpResponse& response = session.lastResponse();
     m_responseHeader = response.headerBlock;

@@ -141,9 +141,6 @@ public:
     // number, string or truth value).
     std::optional<std::vector<XmlNode>> select(const std::string& expression) const;
 
-    // All elements with the qualified name tagName in document order; "*" gives every element.
-    std::vector<XmlNode> elementsByTagName(const std::string& tagName) const;
-
     xmlDoc* raw() const { return m_doc.get(); }
 
 private:

@@ -281,12 +281,12 @@ TEST(Killed, PipeLengthUpdateLeavesTheOldOrTheNewTableWhole)
             const std::string state = now == before ? "old" : now == after ? "new" : "broken";
             lengths::UpdateVersionFile version(folder->path());
             version.read();
-            const std::string list = bytesOf(folder->file("lgt.csv"));
+            const std::string listNow = bytesOf(folder->file("lgt.csv"));
             if (state == "broken") {
                 *fault = "the table answers neither as the old nor as the new one:\n" + now;
             } else if (version.version() == "2026-11-30" && state != "new") {
                 *fault = "lgt_versie.txt names the new version over the old table";
-            } else if (list != oldList && list != newList) {
+            } else if (listNow != oldList && listNow != newList) {
                 *fault = "lgt.csv is neither the old nor the new list";
             }
             return state;

@@ -3,6 +3,7 @@
 #include "ScopedEnv.h"
 #include "config/ConfigValues.h"
 #include "config/ConfigWriter.h"
+#include "platform/Paths.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -37,11 +38,10 @@ inline void writeConfig(const std::string& folder, const std::map<std::string, s
     std::ofstream(folder + "/config.xml", std::ios::binary) << config::configText(texts);
 }
 
-// The path is UTF-8, as everywhere in the program; a plain std::string would be taken in the ANSI
-// code page on Windows.
+// The path is UTF-8, as everywhere in the program.
 inline void writeText(const std::string& path, const std::string& text)
 {
-    std::ofstream(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary) << text;
+    std::ofstream(platform::toFsPath(path), std::ios::binary) << text;
 }
 
 using ScopedEnv = testing_support::ScopedEnv;

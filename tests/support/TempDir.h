@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Paths.h"
+
 #include <filesystem>
 #include <random>
 #include <string>
@@ -31,19 +33,10 @@ public:
 
     // The program's paths are UTF-8 on every system; a plain std::string would go through the
     // ANSI code page on Windows and hand back another name than the one asked for.
-    std::string path() const { return utf8(m_path); }
-    std::string file(const std::string& name) const
-    {
-        return utf8(m_path / std::filesystem::path(std::u8string(name.begin(), name.end())));
-    }
+    std::string path() const { return platform::fromFsPath(m_path); }
+    std::string file(const std::string& name) const { return platform::fromFsPath(m_path / platform::toFsPath(name)); }
 
 private:
-    static std::string utf8(const std::filesystem::path& path)
-    {
-        const std::u8string text = path.u8string();
-        return std::string(text.begin(), text.end());
-    }
-
     std::filesystem::path m_path;
 };
 
