@@ -4,8 +4,8 @@
 // milliseconds; around 40 ms more means a delayed ACK is waiting on Nagle's algorithm.
 // Run from the source folder: build/bench/bench_upload [posts]
 
-#include "BenchOrder.h"
 #include "../tests/support/LocalServer.h"
+#include "BenchOrder.h"
 
 #include "platform/Files.h"
 #include "transfer/CHttp.h"

@@ -10,8 +10,8 @@ constexpr std::size_t kMaxInput = 64 * 1024;
 config::Settings xmlSettings()
 {
     config::Settings settings = fuzzing::fuzzSettings();
-    const char* header[15] = { "h/c", "//r", "h/@a", "", "h/t/text()", "h/d", "*", "h/n[2]", "//s", "h/p",
-                               "..", "h/i", "//x/d", "//x/m", "//x/y" };
+    const char* header[15] = { "h/c", "//r", "h/@a", "", "h/t/text()", "h/d", "*", "h/n[2]", "//s", "h/p", "..", "h/i",
+        "//x/d", "//x/m", "//x/y" };
     for (int number = 1; number <= 15; ++number) {
         settings.xmlPath(number) = header[number - 1];
     }

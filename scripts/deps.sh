@@ -10,7 +10,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+    cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core fonts-liberation2
     libxml2-dev libxml2-utils libcurl4-openssl-dev ca-certificates
     libgtest-dev googletest

@@ -13,6 +13,9 @@ export QT_QPA_PLATFORM=offscreen
 export DBUS_SESSION_BUS_ADDRESS=disabled:
 export CTEST_OUTPUT_ON_FAILURE=1
 
+echo "== code format (.clang-format)"
+find src tests fuzz bench resources tools \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format --dry-run --Werror
+
 echo "== fuzz targets"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTRANSVO_FUZZ=ON -DTRANSVO_GUI=OFF -DTRANSVO_TESTS=OFF -DTRANSVO_BENCH=OFF >/dev/null

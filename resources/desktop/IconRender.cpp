@@ -117,8 +117,14 @@ int iconFile(int argc, char** argv)
         pngs.push_back(buffer.data());
     }
     QByteArray file;
-    auto put16 = [&file](quint16 value) { value = qToLittleEndian(value); file.append(reinterpret_cast<const char*>(&value), 2); };
-    auto put32 = [&file](quint32 value) { value = qToLittleEndian(value); file.append(reinterpret_cast<const char*>(&value), 4); };
+    auto put16 = [&file](quint16 value) {
+        value = qToLittleEndian(value);
+        file.append(reinterpret_cast<const char*>(&value), 2);
+    };
+    auto put32 = [&file](quint32 value) {
+        value = qToLittleEndian(value);
+        file.append(reinterpret_cast<const char*>(&value), 4);
+    };
     put16(0); // reserved
     put16(1); // an icon, not a cursor
     put16(static_cast<quint16>(pngs.size()));

@@ -8,8 +8,8 @@
 #include "commands/WorkFolderLock.h"
 #include "config/ConfigReader.h"
 #include "dialogs/INFO.h"
-#include "dialogs/SentOrdersDialog.h"
 #include "dialogs/OrderPreviewDialog.h"
+#include "dialogs/SentOrdersDialog.h"
 #include "dialogs/TRANSFER_EXTRA.h"
 #include "dialogs/TRANSFER_TABS.h"
 #include "lengths/UpdateCheck.h"
@@ -55,8 +55,8 @@ constexpr int kRelistDelayMs = 200;
 
 } // namespace
 
-TRANSFER::TRANSFER(platform::Messages& messages, std::string programFolder, const platform::Clock& clock,
-                   QWidget* parent)
+TRANSFER::TRANSFER(
+    platform::Messages& messages, std::string programFolder, const platform::Clock& clock, QWidget* parent)
     : QMainWindow(parent)
     , m_messages(messages)
     , m_programFolder(std::move(programFolder))

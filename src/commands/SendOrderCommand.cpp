@@ -1,7 +1,7 @@
 #include "commands/SendOrderCommand.h"
 
-#include "commands/SentOrderLog.h"
 #include "commands/OrderPreview.h"
+#include "commands/SentOrderLog.h"
 #include "commands/WorkFolderLock.h"
 #include "orderinfo/Orderkop.h"
 #include "platform/Files.h"

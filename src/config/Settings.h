@@ -12,18 +12,18 @@ struct Settings
 {
     std::string Identity;
     std::string Secret;
-    std::string DirectERP;     // "1" straight into the ERP system, "0" shopping cart
-    std::string lang;          // "NL" or "FR"
+    std::string DirectERP; // "1" straight into the ERP system, "0" shopping cart
+    std::string lang; // "NL" or "FR"
     std::string addressID;
-    std::string MapIn;         // input folder, no trailing separator
-    std::string Extentie;      // file name pattern in MapIn
-    std::string Schema;        // "SDF" "CSV" "XML" "ICM" "MER" "MC1000"
-    std::string Koprecord;     // "YES": skip the first record of SDF/CSV
-    std::string Filiaal;       // "BEL" or "NED"
-    std::string Webpagina;     // "YES": BE/NL choice on the main window
+    std::string MapIn; // input folder, no trailing separator
+    std::string Extentie; // file name pattern in MapIn
+    std::string Schema; // "SDF" "CSV" "XML" "ICM" "MER" "MC1000"
+    std::string Koprecord; // "YES": skip the first record of SDF/CSV
+    std::string Filiaal; // "BEL" or "NED"
+    std::string Webpagina; // "YES": BE/NL choice on the main window
     std::string Besteleenheid; // "STK" or "MTR"
-    std::string Bestand_del;   // "YES": delete the source after processing
-    std::string MC1000_SND;    // "YES" or "NO"
+    std::string Bestand_del; // "YES": delete the source after processing
+    std::string MC1000_SND; // "YES" or "NO"
     std::uint16_t SDF_art_van = 0;
     std::uint16_t SDF_art_tot = 0;
     std::uint16_t SDF_ant_van = 0;
@@ -31,7 +31,7 @@ struct Settings
     std::string CSV_char;
     std::uint16_t CSV_art = 0;
     std::uint8_t CSV_aant = 0;
-    std::string ICM;           // "ML" by e-mail, "KN" converted
+    std::string ICM; // "ML" by e-mail, "KN" converted
     std::string ICM_email;
     std::string ICM_naam;
     std::string ICM_remote;

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-
 // The XML page of the settings dialog: the seventeen expressions with which the XML reader finds
 // header, delivery address and lines in a customer's order, and a sample order whose element
 // paths the user can pick them from. The current field is the one last focused; a picked path

@@ -221,8 +221,8 @@ SeekResult CdxIndex::seek(const CdxTag& tag, std::string_view text) const
             if (count == 0 || kNodeHeaderSize + count * entrySize > kPageSize) {
                 return result;
             }
-            const auto low = static_cast<std::uint32_t>(
-                firstNotBelow(&m_bytes[page + kNodeHeaderSize], count, entrySize, text));
+            const auto low
+                = static_cast<std::uint32_t>(firstNotBelow(&m_bytes[page + kNodeHeaderSize], count, entrySize, text));
             if (low == count) {
                 return result;
             }

@@ -8,32 +8,33 @@ namespace platform {
 
 namespace {
 
-    std::string_view trim(std::string_view text)
-    {
-        const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
-        while (!text.empty() && isBlank(text.front())) {
-            text.remove_prefix(1);
-        }
-        while (!text.empty() && isBlank(text.back())) {
-            text.remove_suffix(1);
-        }
-        return text;
+std::string_view trim(std::string_view text)
+{
+    const auto isBlank
+        = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
     }
-
-    // A value ends at an inline comment: ';' or '#' that starts the value or follows a blank.
-    std::string_view stripComment(std::string_view value)
-    {
-        for (size_t i = 0; i < value.size(); ++i) {
-            if ((value[i] == ';' || value[i] == '#') && (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t')) {
-                return value.substr(0, i);
-            }
-        }
-        return value;
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
     }
+    return text;
+}
 
-    std::string* keyOf(Deployment& deployment, std::string_view section, std::string_view key)
-    {
-        // clang-format off
+// A value ends at an inline comment: ';' or '#' that starts the value or follows a blank.
+std::string_view stripComment(std::string_view value)
+{
+    for (size_t i = 0; i < value.size(); ++i) {
+        if ((value[i] == ';' || value[i] == '#') && (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t')) {
+            return value.substr(0, i);
+        }
+    }
+    return value;
+}
+
+std::string* keyOf(Deployment& deployment, std::string_view section, std::string_view key)
+{
+    // clang-format off
         struct Entry { std::string_view section, key; std::string Deployment::*field; };
         static const Entry entries[] = {
             {"webshop", "be",      &Deployment::webshopBe},
@@ -43,14 +44,14 @@ namespace {
             {"icm",     "mailbox", &Deployment::icmMailbox},
             {"tls",     "ca_file", &Deployment::tlsCaFile},
         };
-        // clang-format on
-        for (const auto& entry : entries) {
-            if (entry.section == section && entry.key == key) {
-                return &(deployment.*entry.field);
-            }
+    // clang-format on
+    for (const auto& entry : entries) {
+        if (entry.section == section && entry.key == key) {
+            return &(deployment.*entry.field);
         }
-        return nullptr;
     }
+    return nullptr;
+}
 
 } // namespace
 

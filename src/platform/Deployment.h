@@ -8,12 +8,12 @@ namespace platform {
 // that is missing (or a missing file) keeps the value compiled in.
 struct Deployment
 {
-    std::string webshopBe;     // [webshop] be      host[:port], https
-    std::string webshopNl;     // [webshop] nl
-    std::string lengthsCheck;  // [lengths] check   host[:port], http; "https://host[:port]" for TLS
+    std::string webshopBe; // [webshop] be      host[:port], https
+    std::string webshopNl; // [webshop] nl
+    std::string lengthsCheck; // [lengths] check   host[:port], http; "https://host[:port]" for TLS
     std::string lengthsUpdate; // [lengths] update
-    std::string icmMailbox;    // [icm] mailbox
-    std::string tlsCaFile;     // [tls] ca_file     extra PEM bundle, optional
+    std::string icmMailbox; // [icm] mailbox
+    std::string tlsCaFile; // [tls] ca_file     extra PEM bundle, optional
 };
 
 // The compiled-in defaults.

@@ -54,8 +54,7 @@ QStringList checkControls(const DialogLayout& layout, const ControlSet& controls
         }
     }
     for (const LayoutControl& row : layout.controls()) {
-        if (!row.name.isEmpty() && !members.contains(row.name) && !row.isStatic()
-            && layout.settingOf(row).isEmpty()) {
+        if (!row.name.isEmpty() && !members.contains(row.name) && !row.isStatic() && layout.settingOf(row).isEmpty()) {
             problems << QStringLiteral("%1 line %2: %3 has no member in the Controls of %4")
                             .arg(layout.source())
                             .arg(row.line)

@@ -19,7 +19,8 @@ int windows1252ToUtf8(unsigned char* out, int* outLength, const unsigned char* i
     int read = 0;
     int written = 0;
     while (read < *inLength) {
-        const std::string utf8 = orderinfo::windows1252ToUtf8(std::string_view(reinterpret_cast<const char*>(in + read), 1));
+        const std::string utf8
+            = orderinfo::windows1252ToUtf8(std::string_view(reinterpret_cast<const char*>(in + read), 1));
         if (written + static_cast<int>(utf8.size()) > *outLength) {
             break;
         }

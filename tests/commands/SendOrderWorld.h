@@ -65,13 +65,28 @@ protected:
         writeText(m_input + "/" + name, text);
     }
     // The browser's exit code from now on; 0 is a start.
-    void setBrowserExit(int code) { writeText(m_home.file("xdg-exit"), std::to_string(code) + "\n"); }
-    void forgetOpened() { std::filesystem::remove(m_home.file("opened.txt")); }
+    void setBrowserExit(int code)
+    {
+        writeText(m_home.file("xdg-exit"), std::to_string(code) + "\n");
+    }
+    void forgetOpened()
+    {
+        std::filesystem::remove(m_home.file("opened.txt"));
+    }
 
     // What the browser was asked to open, one line each.
-    std::string opened() const { return platform::readFile(m_home.file("opened.txt")).value_or(""); }
-    std::string document() const { return platform::readFile(m_work + "/dtbs.xml").value_or(""); }
-    static std::string body(WebshopPeer& shop) { return WireRequest::parse(shop.lastRequest()).body; }
+    std::string opened() const
+    {
+        return platform::readFile(m_home.file("opened.txt")).value_or("");
+    }
+    std::string document() const
+    {
+        return platform::readFile(m_work + "/dtbs.xml").value_or("");
+    }
+    static std::string body(WebshopPeer& shop)
+    {
+        return WireRequest::parse(shop.lastRequest()).body;
+    }
 
     static inline WebshopPeer* s_belgian = nullptr;
     static inline WebshopPeer* s_dutch = nullptr;

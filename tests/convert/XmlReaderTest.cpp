@@ -1,5 +1,5 @@
-#include "Loopback.h"
 #include "ConversionRun.h"
+#include "Loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ TEST(XmlReader, ReadsADocumentThatIsValidAgainstItsOwnDtd)
     mapLines(run.settings);
     run.conversion.VERWERK_XML(run.source("<!DOCTYPE order [<!ELEMENT order (line*)><!ELEMENT line (art,qty)>"
                                           "<!ELEMENT art (#PCDATA)><!ELEMENT qty (#PCDATA)>]>\n"
-                                          + std::string(kTwoLines)));
+        + std::string(kTwoLines)));
     EXPECT_TRUE(run.messages.empty());
     const auto document = run.document();
     ASSERT_TRUE(document);
@@ -88,7 +88,11 @@ TEST(XmlReader, NamesTheSettingWhoseExpressionSelectsNoNodes)
         const char* expression;
     };
     const Case cases[] = {
-        { 3, "head/[" }, { 6, "'2024-03-05'" }, { 15, "count(//y)" }, { 16, "line/art[" }, { 17, "line/qty)" },
+        { 3, "head/[" },
+        { 6, "'2024-03-05'" },
+        { 15, "count(//y)" },
+        { 16, "line/art[" },
+        { 17, "line/qty)" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.number);
@@ -158,7 +162,7 @@ TEST(XmlReader, NeverFetchesAnOutsideDtdOrEntity)
     ConversionRun run;
     mapLines(run.settings);
     run.conversion.VERWERK_XML(run.source("<!DOCTYPE order SYSTEM \"" + url + "/order.dtd\" [<!ENTITY e SYSTEM \"" + url
-                                          + "/e.xml\">]>\n<order><line><art>&e;</art><qty>1</qty></line></order>"));
+        + "/e.xml\">]>\n<order><line><art>&e;</art><qty>1</qty></line></order>"));
 
     // A connection attempt would be waiting in the backlog by now.
     EXPECT_FALSE(listener.wasContacted(std::chrono::milliseconds(200)));

@@ -92,8 +92,8 @@ ChildEnd runChild(const std::function<void()>& operation, std::optional<std::chr
     result.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
     Clock::rep end = 0;
     if (!result.killed && read(ends[0], &end, sizeof end) == static_cast<ssize_t>(sizeof end)) {
-        result.took = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            Clock::time_point(Clock::duration(end)) - start);
+        result.took
+            = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::time_point(Clock::duration(end)) - start);
     }
     close(ends[0]);
     return result;

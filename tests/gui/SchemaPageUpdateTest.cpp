@@ -111,7 +111,8 @@ TEST(SchemaPageUpdate, ShowsTheBareVersionTextWithoutAVersionFile)
     ProgramFolder folder;
     platform::FixedClock clock({ 2026, 12, 8 });
     RecordingMessages messages;
-    const TRANSFER_TABS_SCH page(folder.path(), "127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort()), clock, messages);
+    const TRANSFER_TABS_SCH page(
+        folder.path(), "127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort()), clock, messages);
     EXPECT_EQ(status(page), "Versie ");
 }
 

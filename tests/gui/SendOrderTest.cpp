@@ -9,8 +9,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTest>
 #include <QListWidget>
+#include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>

@@ -151,7 +151,8 @@ TEST_F(OpeningSequence, ShowsNamesOutsideTheAnsiCodePageAsTheyAre)
 {
     // A folder and a file named with letters that Windows' ANSI code page cannot hold.
     const std::string input = m_home.file("Jos\xC3\xA9");
-    const std::string name = "bestelling \xC5\x81\xC3\xB3" "d\xC5\xBA.csv";
+    const std::string name = "bestelling \xC5\x81\xC3\xB3"
+                             "d\xC5\xBA.csv";
     std::filesystem::create_directories(std::u8string(input.begin(), input.end()));
     gui_test::writeText(platform::joinPath(input, name), "4711;2\r\n");
     configure({ { "Schema", "CSV" }, { "MapIn", input } });
@@ -438,7 +439,8 @@ TEST_F(OpeningSequence, ReportsMissingHelp)
     window.HELPCONTENTS();
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages.last().text,
-        "Helpbestand " + platform::joinPath(platform::joinPath(m_program.path(), "help"), "Transvo_v4.html") + " niet gevonden.");
+        "Helpbestand " + platform::joinPath(platform::joinPath(m_program.path(), "help"), "Transvo_v4.html")
+            + " niet gevonden.");
 }
 
 // Not a check: writes what the windows look like for a person to judge, when asked to.

@@ -32,8 +32,9 @@ class SettingsDialog : public ::testing::Test
 protected:
     std::unique_ptr<TRANSFER_TABS> open(const config::Settings& settings)
     {
-        auto dialog = std::make_unique<TRANSFER_TABS>(
-            nullptr, TRANSFER_TABS::Context { settings, m_work, m_dir.path(), "127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort()), m_clock, m_messages, {} });
+        auto dialog = std::make_unique<TRANSFER_TABS>(nullptr,
+            TRANSFER_TABS::Context { settings, m_work, m_dir.path(),
+                "127.0.0.1:" + std::to_string(testing_support::closedLoopbackPort()), m_clock, m_messages, {} });
         dialog->show();
         return dialog;
     }
@@ -283,7 +284,8 @@ TEST_F(SettingsDialog, KeepsTheOldFileAndTheEditsWhenTheSaveFails)
         std::string expectedError;
     };
     const Case cases[] = {
-        { "a folder stands where config.xml goes", true, "Fout aanmaken " + platform::joinPath(m_work, "config.xml") + " " },
+        { "a folder stands where config.xml goes", true,
+            "Fout aanmaken " + platform::joinPath(m_work, "config.xml") + " " },
         { "the write itself fails", false, "Fout aanmaken " + platform::joinPath(m_work, "config.xml") + " No space" },
     };
     for (const Case& c : cases) {

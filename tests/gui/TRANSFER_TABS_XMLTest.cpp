@@ -214,7 +214,8 @@ TEST_F(XmlPage, AsksBeforeAContractClearsTheDeliveryAddress)
 TEST_F(XmlPage, ShowsWhatTheMappingSelectsInTheSample)
 {
     // A name outside the ANSI code page: the path reaches the reader as it was typed.
-    const std::string sample = folder.file("bestelling Jos\xC3\xA9 \xC5\x81\xC3\xB3" "d\xC5\xBA.xml");
+    const std::string sample = folder.file("bestelling Jos\xC3\xA9 \xC5\x81\xC3\xB3"
+                                           "d\xC5\xBA.xml");
     gui_test::writeText(sample, kSample);
     readSample(sample);
     field(2)->setText("Header/Nr");

@@ -15,7 +15,8 @@ int main(int argc, char** argv)
     // beside Qt's libraries that a static build does not have: take the system's font folder.
     // (Wine does not hand QT_ variables on to a program, so this is also how it gets there under Wine.)
     if (!qEnvironmentVariableIsSet("QT_QPA_FONTDIR")) {
-        qputenv("QT_QPA_FONTDIR", (qEnvironmentVariable("WINDIR", QStringLiteral("C:\\Windows")) + "\\Fonts").toLocal8Bit());
+        qputenv("QT_QPA_FONTDIR",
+            (qEnvironmentVariable("WINDIR", QStringLiteral("C:\\Windows")) + "\\Fonts").toLocal8Bit());
     }
     // Qt sends its messages to the debugger unless stderr is a console; the death tests read them
     // from stderr.

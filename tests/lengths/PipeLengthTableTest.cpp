@@ -158,13 +158,16 @@ TEST(PipeLengthTable, DamagedFilesFailToOpenInsteadOfCrashing)
         return bytes;
     };
     const std::pair<std::string, std::string> cases[] = {
-        { "", index }, { good.substr(0, 31), index }, { good.substr(0, 70), index }, // descriptors cut off
+        { "", index },
+        { good.substr(0, 31), index },
+        { good.substr(0, 70), index }, // descriptors cut off
         { patched(good, 0, 0x7F), index }, // not a dBASE version
         { patched(good, 9, 0x40), index }, // header longer than the file
         { patched(good, 0x60, ' '), index }, // no header terminator
         { patched(good, 0x2B, 'N'), index }, // article number not a character field
         { good, index.substr(0, 1000) }, // index cut inside its header
-        { good, "" }, { good, patched(index, 1, 0x7F) }, // directory root outside the file
+        { good, "" },
+        { good, patched(index, 1, 0x7F) }, // directory root outside the file
         { good, patched(index, 0x5F8, 'X') }, // no tag MT_ARTNR
         { good, patched(index, 0x60C, 0) }, // key length 0
         // A leaf of 8-byte entries without count bits: decoding it would shift by 64 bits.

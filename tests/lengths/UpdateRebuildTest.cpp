@@ -64,7 +64,8 @@ UpdateRun runUpdate(const ProgramFolder& folder, const std::string& host,
     platform::FixedClock clock({ 2026, 12, 8 });
     LengthsUpdate update(folder.path(), host, clock, run.messages, run.progress, caFile);
     update.setPause(pause);
-    update.setWait([&run](std::chrono::milliseconds wait) { run.progress.note("pause " + std::to_string(wait.count())); });
+    update.setWait(
+        [&run](std::chrono::milliseconds wait) { run.progress.note("pause " + std::to_string(wait.count())); });
     run.succeeded = update.run();
     return run;
 }
@@ -289,7 +290,8 @@ TEST(LengthsUpdate, TakesTheListFromAnHttpsHostOnlyWithAVerifiedCertificate)
 #endif
     for (const bool trusted : { false, true }) {
         SCOPED_TRACE(trusted);
-        if (!trusted && testing_support::skippedUnderWine("untrusted https host", testing_support::kWineTrustsAnyServer)) {
+        if (!trusted
+            && testing_support::skippedUnderWine("untrusted https host", testing_support::kWineTrustsAnyServer)) {
             continue;
         }
         ProgramFolder folder;

@@ -41,8 +41,14 @@ public:
         return m_server->hostPort();
 #endif
     }
-    static std::string certFolder() { return TRANSVO_BUILD_DIR "/test-certs"; }
-    std::string caFile() const { return certFolder() + "/ca.pem"; }
+    static std::string certFolder()
+    {
+        return TRANSVO_BUILD_DIR "/test-certs";
+    }
+    std::string caFile() const
+    {
+        return certFolder() + "/ca.pem";
+    }
     std::string url(const std::string& path, const char* scheme = "https") const
     {
         return std::string(scheme) + "://" + hostPort() + path;
@@ -54,7 +60,10 @@ public:
         transfer::HttpClient client("test", caFile());
         return client.post(url("/_control"), {}, fields).status == 200;
     }
-    void reset() { control("reset=1"); }
+    void reset()
+    {
+        control("reset=1");
+    }
 
     // The last order request exactly as it came off the wire.
     std::string lastRequest(const char* scheme = "https")
@@ -126,7 +135,8 @@ struct WireRequest
         for (const auto& line : headers) {
             if (line.size() > name.size() && line[name.size()] == ':'
                 && std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
-                       return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+                       return std::tolower(static_cast<unsigned char>(a))
+                           == std::tolower(static_cast<unsigned char>(b));
                    })) {
                 const size_t value = line.find_first_not_of(' ', name.size() + 1);
                 return value == std::string::npos ? std::string() : line.substr(value);

@@ -220,8 +220,8 @@ TEST(XmlDocument, ReadsWindows1252AsEveryPlatformDoes)
     for (const char* name : { "windows-1252", "Windows-1252", "cp1252" }) {
         SCOPED_TRACE(name);
         XmlDocument doc;
-        ASSERT_TRUE(doc.loadMemory(std::string("<?xml version=\"1.0\" encoding=\"") + name
-            + "\"?><r a=\"\x80\">caf\xE9 \x93x\x94 \x81</r>"))
+        ASSERT_TRUE(doc.loadMemory(
+            std::string("<?xml version=\"1.0\" encoding=\"") + name + "\"?><r a=\"\x80\">caf\xE9 \x93x\x94 \x81</r>"))
             << doc.errorReason();
         EXPECT_EQ(doc.documentElement().text(), "caf\xC3\xA9 \xE2\x80\x9Cx\xE2\x80\x9D \xC2\x81");
         const auto attribute = doc.select("@a");
