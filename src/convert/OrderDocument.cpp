@@ -221,6 +221,19 @@ void writeLine(DocumentBuilder& doc, const ORDER_LINE& line, TextOrigin dateOrig
     doc.value(line.articleNumber, articleOrigin) << "</SupplierPartID>\r\n      </ItemID>\r\n    </ItemOut>\r\n";
 }
 
+class StringSink final : public platform::ByteSink
+{
+public:
+    explicit StringSink(std::string& out)
+        : m_out(out)
+    {
+    }
+    void write(std::string_view bytes) override { m_out.append(bytes); }
+
+private:
+    std::string& m_out;
+};
+
 } // namespace
 
 void writeOrderDocument(const ORDER& order, platform::ByteSink& sink)
@@ -235,6 +248,14 @@ void writeOrderDocument(const ORDER& order, platform::ByteSink& sink)
     doc << "  </Request>" << kEnd;
     doc << "</cXML>" << kEnd;
     doc.flush();
+}
+
+std::string orderDocument(const ORDER& order)
+{
+    std::string out;
+    StringSink sink(out);
+    writeOrderDocument(order, sink);
+    return out;
 }
 
 } // namespace convert

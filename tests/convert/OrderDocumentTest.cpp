@@ -9,27 +9,6 @@ using testing_support::xmlProblems;
 
 namespace {
 
-// The whole document as the program writes it to dtbs.xml.
-std::string orderDocument(const ORDER& order)
-{
-    class StringSink final : public platform::ByteSink
-    {
-    public:
-        explicit StringSink(std::string& out)
-            : m_out(out)
-        {
-        }
-        void write(std::string_view bytes) override { m_out.append(bytes); }
-
-    private:
-        std::string& m_out;
-    };
-    std::string out;
-    StringSink sink(out);
-    writeOrderDocument(order, sink);
-    return out;
-}
-
 std::vector<std::string> documentLines(const std::string& document)
 {
     std::vector<std::string> lines;
