@@ -261,7 +261,11 @@ std::vector<SentLine> sentLines(std::string_view document)
         return {};
     }
     std::vector<SentLine> lines;
-    for (const xml::XmlNode& item : xmlDocument.elementsByTagName("ItemOut")) {
+    const auto items = xmlDocument.select("//ItemOut");
+    if (!items) {
+        return {};
+    }
+    for (const xml::XmlNode& item : *items) {
         lines.push_back(
             { attribute(item, "lineNumber"), descendantText(item, "SupplierPartID"), attribute(item, "quantity") });
     }
