@@ -482,9 +482,9 @@ TEST_F(OpeningSequence, FollowsTheInputFolderAndKeepsTheTicks)
     EXPECT_EQ(names(window), QStringList({ "a.csv", "b.csv", "c.csv" }));
     EXPECT_EQ(ticks(window), QList<bool>({ true, false, true }));
 
-    std::filesystem::remove(m_input + "/a.csv");
+    std::filesystem::remove(platform::toFsPath(platform::joinPath(m_input, "a.csv")));
     ASSERT_TRUE(QTest::qWaitFor([&]() { return names(window).size() == 2; }));
     EXPECT_EQ(names(window), QStringList({ "b.csv", "c.csv" }));
     EXPECT_EQ(ticks(window), QList<bool>({ false, true }));
-    EXPECT_EQ(window.tickedFiles(), std::vector<std::string> { m_input + "/c.csv" });
+    EXPECT_EQ(window.tickedFiles(), std::vector<std::string> { platform::joinPath(m_input, "c.csv") });
 }
