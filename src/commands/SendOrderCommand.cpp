@@ -10,7 +10,6 @@
 #include "transfer/OrderUpload.h"
 #include "transfer/ResponseHeader.h"
 
-#include <cstdio>
 #include <ctime>
 #include <exception>
 #include <new>
@@ -160,10 +159,8 @@ void SendOrderCommand::recordPost(
         const std::string document = platform::readFile(upload.documentPath()).value_or(std::string());
         SentOrder order;
         const platform::LocalTime now = platform::localTime(std::time(nullptr));
-        char clockTime[16];
-        std::snprintf(clockTime, sizeof clockTime, "%02d:%02d:%02d", now.hour, now.minute, now.second);
         order.date = platform::formatDate(now.date);
-        order.time = clockTime;
+        order.time = platform::formatClockTime(now);
         order.source = sourcePath;
         order.format = m_context.settings.Schema;
         order.webshop = transfer::OrderUpload::webshopFor(m_context.settings, m_context.deployment, belgian);

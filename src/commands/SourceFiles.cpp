@@ -12,7 +12,6 @@
 #endif
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <utility>
@@ -58,9 +57,7 @@ bool wildcardMatch(std::string_view name, std::string_view pattern)
 std::pair<std::string, std::string> writeStamp(std::time_t written)
 {
     const platform::LocalTime local = platform::localTime(written);
-    char time[64];
-    std::snprintf(time, sizeof time, "%02d:%02d:%02d", local.hour, local.minute, local.second);
-    return { time, platform::formatDate(local.date) };
+    return { platform::formatClockTime(local), platform::formatDate(local.date) };
 }
 
 // An ordinary file with its last write. Hidden files (a leading dot), sockets, pipes, devices

@@ -58,6 +58,13 @@ std::string formatDate(const Date& date)
     return text;
 }
 
+std::string formatClockTime(const LocalTime& time)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour, time.minute, time.second);
+    return text;
+}
+
 namespace {
 
 // The digits of text as a number; nothing when any character is not a digit.

@@ -39,6 +39,8 @@ struct LocalTime
     int second = 0;
 };
 LocalTime localTime(std::time_t when);
+// The time of day as "HH:MM:SS".
+std::string formatClockTime(const LocalTime& time);
 
 // Source of "today". The program uses the system clock; tests pass a clock set to a chosen day.
 class Clock
